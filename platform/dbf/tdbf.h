@@ -3,6 +3,8 @@
 // The dBase IV table component. This header is the contract the rest of the program codes
 // against; the engine behind it lives in this folder.
 
+#include "platform/dbf/dbfio.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QObject>
@@ -11,12 +13,18 @@
 #include <memory>
 
 // Field object types as the program sees them.
-enum class TFieldType { ftSmallint, ftInteger, ftFloat, ftString };
+enum class TFieldType
+{
+    ftSmallint,
+    ftInteger,
+    ftFloat,
+    ftString
+};
 
 // One persistent field object: the program's view of a field, in file order.
 struct TFieldDef
 {
-    QString name;          // upper case, at most 10 characters
+    QString name; // upper case, at most 10 characters
     TFieldType type = TFieldType::ftString;
     int size = 0;          // text length for ftString; ignored otherwise
     QString displayFormat; // "0.0" on some numeric fields, else empty
@@ -33,7 +41,7 @@ public:
     TFieldType DataType() const { return m_def.type; }
     const QString &DisplayFormat() const { return m_def.displayFormat; }
     int Index() const { return m_index; }
-    int Length() const { return m_length; }   // dBase field length
+    int Length() const { return m_length; } // dBase field length
     int Decimals() const { return m_decimals; }
 
     bool IsNull() const;
@@ -55,8 +63,7 @@ private:
     TField(TDbf *table, TFieldDef def, int index, int length, int decimals)
         : m_table(table), m_def(std::move(def)), m_index(index), m_length(length),
           m_decimals(decimals)
-    {
-    }
+    {}
 
     TDbf *m_table;
     TFieldDef m_def;
@@ -70,7 +77,13 @@ class TDbf : public QObject
     Q_OBJECT
 
 public:
-    enum class State { Inactive, Browse, Edit, Insert };
+    enum class State
+    {
+        Inactive,
+        Browse,
+        Edit,
+        Insert
+    };
 
     explicit TDbf(QObject *parent = nullptr);
     ~TDbf() override;
@@ -119,7 +132,7 @@ public:
     State GetState() const;
     void Append(); // new row at the end, all fields empty; becomes current after Post
     void Edit();
-    void Post();   // writes the row; the file stays readable by other dBase readers
+    void Post(); // writes the row; the file stays readable by other dBase readers
     void Cancel();
     void Delete(); // marks the current row deleted
 
@@ -129,8 +142,8 @@ public:
     TField *FindField(const QString &name) const;   // nullptr if there is no such field
 
     // On-demand access for views: the i-th visible row (from 0) without moving the cursor.
-    int RecordAt(int visibleRow) const;       // physical record number
-    int VisibleRowOf(int recNo) const;        // -1 when the record does not pass
+    int RecordAt(int visibleRow) const;                // physical record number
+    int VisibleRowOf(int recNo) const;                 // -1 when the record does not pass
     QVariant ValueAt(int recNo, int fieldIndex) const; // invalid QVariant when empty
 
     // Production index: the table's base name with the extension ".mdx".
@@ -142,6 +155,12 @@ public:
     QStringList IndexTags() const;
     void RegenerateIndexes();
     QString IndexFilePath() const;
+    // Drops every tag and removes the index file; a missing file is no error. Works open or
+    // closed: the archive's close calls it after Close().
+    void DeleteIndexFile();
+
+    // Where the table's file I/O goes; tests put a failing layer under it. Default: the disk.
+    void SetIoFactory(DbfIoFactory factory);
 
 signals:
     // The set or order of visible rows changed (open, close, filter, index, refresh, append,
