@@ -13,18 +13,12 @@
 #include <memory>
 
 // Field object types as the program sees them.
-enum class TFieldType
-{
-    ftSmallint,
-    ftInteger,
-    ftFloat,
-    ftString
-};
+enum class TFieldType { ftSmallint, ftInteger, ftFloat, ftString };
 
 // One persistent field object: the program's view of a field, in file order.
 struct TFieldDef
 {
-    QString name; // upper case, at most 10 characters
+    QString name;          // upper case, at most 10 characters
     TFieldType type = TFieldType::ftString;
     int size = 0;          // text length for ftString; ignored otherwise
     QString displayFormat; // "0.0" on some numeric fields, else empty
@@ -41,7 +35,7 @@ public:
     TFieldType DataType() const { return m_def.type; }
     const QString &DisplayFormat() const { return m_def.displayFormat; }
     int Index() const { return m_index; }
-    int Length() const { return m_length; } // dBase field length
+    int Length() const { return m_length; }   // dBase field length
     int Decimals() const { return m_decimals; }
 
     bool IsNull() const;
@@ -63,7 +57,8 @@ private:
     TField(TDbf *table, TFieldDef def, int index, int length, int decimals)
         : m_table(table), m_def(std::move(def)), m_index(index), m_length(length),
           m_decimals(decimals)
-    {}
+    {
+    }
 
     TDbf *m_table;
     TFieldDef m_def;
@@ -77,13 +72,7 @@ class TDbf : public QObject
     Q_OBJECT
 
 public:
-    enum class State
-    {
-        Inactive,
-        Browse,
-        Edit,
-        Insert
-    };
+    enum class State { Inactive, Browse, Edit, Insert };
 
     explicit TDbf(QObject *parent = nullptr);
     ~TDbf() override;
@@ -132,7 +121,7 @@ public:
     State GetState() const;
     void Append(); // new row at the end, all fields empty; becomes current after Post
     void Edit();
-    void Post(); // writes the row; the file stays readable by other dBase readers
+    void Post();   // writes the row; the file stays readable by other dBase readers
     void Cancel();
     void Delete(); // marks the current row deleted
 
@@ -142,8 +131,8 @@ public:
     TField *FindField(const QString &name) const;   // nullptr if there is no such field
 
     // On-demand access for views: the i-th visible row (from 0) without moving the cursor.
-    int RecordAt(int visibleRow) const;                // physical record number
-    int VisibleRowOf(int recNo) const;                 // -1 when the record does not pass
+    int RecordAt(int visibleRow) const;       // physical record number
+    int VisibleRowOf(int recNo) const;        // -1 when the record does not pass
     QVariant ValueAt(int recNo, int fieldIndex) const; // invalid QVariant when empty
 
     // Production index: the table's base name with the extension ".mdx".
