@@ -1,0 +1,122 @@
+#pragma once
+
+#include "platform/dialogs/dialogservice.h"
+
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QMenu;
+class QTabWidget;
+class QToolBar;
+class RegistryKey;
+class TDbf;
+class TDBGridPro;
+class TgpColumn;
+
+// The main window: tool bar, menus, the two result tabs and the pop-up menu of the grids. It owns
+// the archive table Dbf1 and the result grids for the whole run.
+class TForm1 : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Creating the window runs FormCreate.
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The background of the client area: button shadows while no archive is open, button faces
+    // while one is.
+    enum class Look
+    {
+        Closed,
+        Open
+    };
+    void setLook(Look look);
+    QColor Color() const;
+
+    // The program's registry key, open from FormCreate to the end of the run.
+    RegistryKey &registry() const { return *m_registry; }
+
+    void FormCreate();
+    void FormClose();
+    void enable_button();
+    void disable_button();
+    void tab_vis_en();
+    void tab_vis_dis();
+    void TabSheet1Show();
+    void TabSheet2Show();
+    void Save_DB();
+    void Close_DB();
+
+    // "Файл"
+    void N2Click();
+    void N3Click();
+    void N4Click();
+    void N5Click();
+    void N7Click();
+    void N8Click();
+    void N9Click();
+    void N11Click();
+    // "Вид", "Правка", "Сервис" and the pop-up menu
+    void N23Click();
+    void N17Click();
+    void N18Click();
+    void N19Click();
+    void N33Click();
+    void N21Click();
+    void Excel1Click();
+    void N37Click();
+    void N15Click();
+    void N39Click();
+    void N22Click();
+    // "Справка"
+    void N24Click();
+    void N26Click();
+    // The grids
+    void DBGridPro1InitEdit();
+    void DBGridPro1TitleStateChange(TgpColumn *column);
+    void DBGridPro2TitleStateChange(TgpColumn *column);
+    void DBGridPro2DblClick();
+
+    TDbf *Dbf1;
+    QToolBar *ToolBar1;
+    QAction *ToolButton1, *ToolButton2, *ToolButton3, *ToolButton4, *ToolButton5, *ToolButton6;
+    QTabWidget *PageControl1;
+    QWidget *TabSheet1; // "Адгезия"
+    QWidget *TabSheet2; // "Вырыв"
+    TDBGridPro *DBGridPro1;
+    TDBGridPro *DBGridPro2;
+    QMenu *PopupMenu1;
+
+    QAction *N2, *N3, *N4, *N5, *N7, *N8, *N9, *N11;
+    QAction *N27, *N29, *N30, *N31, *N33;
+    QAction *N34;
+    QAction *Excel1, *N37, *N36, *N39;
+    QAction *N24, *N26;
+    QAction *N15, *N22, *N17, *N18, *N19, *N23, *N21;
+
+    // The open and save dialogs of the archive commands; their initial directory is
+    // DefaultDirectory as it stood when the window was created.
+    DialogService::FileRequest OpenDialog1;
+    DialogService::FileRequest SaveDialog1;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createMenus();
+    void createToolBar();
+    void createTabs();
+    TDBGridPro *createGrid(QWidget *sheet, const char *name);
+    QAction *command(const QString &name, const QString &caption, void (TForm1::*handler)());
+    void showPage(QWidget *sheet);
+    void pageShown(int index);
+    // The archive commands: enabled exactly while an archive is open.
+    QList<QAction *> archiveCommands() const;
+
+    std::unique_ptr<RegistryKey> m_registry;
+};
+
+extern TForm1 *Form1;

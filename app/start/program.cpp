@@ -1,0 +1,39 @@
+#include "app/start/program.h"
+
+#include "app/about/tform6.h"
+#include "app/logo/tform5.h"
+#include "app/main/mainimages.h"
+#include "app/main/tform1.h"
+#include "platform/shared/sharedstate.h"
+
+#include <QApplication>
+
+void createForms()
+{
+    Form1 = new TForm1;
+    Form5 = new TForm5;
+    Form6 = new Tform6(Form1);
+}
+
+void destroyForms()
+{
+    delete Form5;
+    Form5 = nullptr;
+    delete Form1; // owns Form6
+    Form1 = nullptr;
+    Form6 = nullptr;
+}
+
+int runProgram()
+{
+    QApplication::setApplicationName(QStringLiteral("ortan"));
+    QApplication::setWindowIcon(programIcon());
+    createForms();
+    Form5->exec();
+    delete Form5;
+    Form5 = nullptr;
+    Form1->show();
+    const int code = QApplication::exec();
+    destroyForms();
+    return code;
+}
