@@ -50,7 +50,11 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent), Dbf1(new TDbf(this))
     runGuarded([this] { FormCreate(); });
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1()
+{
+    // The grids go before the table they show.
+    delete PageControl1;
+}
 
 QAction *TForm1::command(const QString &name, const QString &caption, void (TForm1::*handler)())
 {
@@ -216,7 +220,8 @@ void TForm1::createTabs()
     DBGridPro2->OnDblClick = [this](TDBGridPro *) { DBGridPro2DblClick(); };
     PageControl1->addTab(TabSheet1, QStringLiteral("Адгезия"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Вырыв"));
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::pageShown);
+    connect(PageControl1, &QTabWidget::currentChanged, this,
+            [this](int index) { runGuarded([this, index] { pageShown(index); }); });
     layout->addWidget(PageControl1);
     setCentralWidget(client);
 }

@@ -1,5 +1,7 @@
 #include "app/about/tform6.h"
+#include "app/logo/tform5.h"
 #include "app/main/tform1.h"
+#include "app/start/program.h"
 #include "archive/schema/archiveschema.h"
 #include "platform/dbf/tdbf.h"
 #include "platform/dbgrid/tdbgridpro.h"
@@ -97,6 +99,7 @@ private slots:
     void aboutAndHelpCommands();
     void exitClosesLikeTheWindow_data();
     void exitClosesLikeTheWindow();
+    void programStartsWithTheSplash();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -410,6 +413,30 @@ void TestMainWindow::exitClosesLikeTheWindow()
     QVERIFY(key.valueExists(RegistryKey::Table1));
     QVERIFY(key.valueExists(RegistryKey::Table2));
     QCOMPARE(commentOfFirstRow(archive), comment);
+}
+
+void TestMainWindow::programStartsWithTheSplash()
+{
+    ScriptedDialogService dialogs;
+    bool splashAlone = false; // the splash showed while the main window did not
+    bool splashGone = false;  // when the main window showed, the splash no longer existed
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (Form5 && Form5->isVisible() && Form1 && !Form1->isVisible())
+            splashAlone = true;
+        if (Form1 && Form1->isVisible()) {
+            splashGone = Form5 == nullptr;
+            watch.stop();
+            Form1->N11->trigger();
+        }
+    });
+    watch.start(20);
+    QCOMPARE(runProgram(), 0);
+    QVERIFY(splashAlone);
+    QVERIFY(splashGone);
+    QCOMPARE(Form1, nullptr);
+    QCOMPARE(Form6, nullptr);
+    QVERIFY(dialogs.shown().isEmpty());
 }
 
 QTEST_MAIN(TestMainWindow)

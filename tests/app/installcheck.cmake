@@ -1,0 +1,27 @@
+# Installs the build into a scratch prefix and checks that the program, the manual beside it, the
+# desktop entry and the icon land where a desktop looks for them.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX}
+  RESULT_VARIABLE rc OUTPUT_QUIET)
+if(rc)
+  message(FATAL_ERROR "cmake --install failed: ${rc}")
+endif()
+foreach(file bin/ortan bin/ortan.rtf share/applications/ortan.desktop
+    share/icons/hicolor/scalable/apps/ortan.svg)
+  if(NOT EXISTS ${PREFIX}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+file(SHA256 ${SOURCE}/docs/ortan.rtf source_manual)
+file(SHA256 ${PREFIX}/bin/ortan.rtf installed_manual)
+if(NOT source_manual STREQUAL installed_manual)
+  message(FATAL_ERROR "the installed manual differs from docs/ortan.rtf")
+endif()
+file(STRINGS ${PREFIX}/share/applications/ortan.desktop entry)
+foreach(line "[Desktop Entry]" "Type=Application" "Exec=ortan" "Icon=ortan" "Name=Ortan - LK7")
+  list(FIND entry "${line}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the desktop entry lacks ${line}")
+  endif()
+endforeach()
+file(REMOVE_RECURSE ${PREFIX})
