@@ -8,7 +8,6 @@
 #include "platform/dbgrid/tdbgridpro.h"
 #include "platform/guard/commandguard.h"
 #include "platform/registry/registrykey.h"
-#include "platform/shared/apperror.h"
 #include "platform/shared/sharedstate.h"
 #include "tables/gridcolumns.h"
 #include "tables/gridlayout.h"
@@ -18,7 +17,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QScreen>

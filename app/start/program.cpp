@@ -4,7 +4,6 @@
 #include "app/logo/tform5.h"
 #include "app/main/mainimages.h"
 #include "app/main/tform1.h"
-#include "platform/shared/sharedstate.h"
 
 #include <QApplication>
 
@@ -26,7 +25,9 @@ void destroyForms()
 
 int runProgram()
 {
+    // The name and desktop file name tie the windows to the desktop entry "ortan.desktop".
     QApplication::setApplicationName(QStringLiteral("ortan"));
+    QApplication::setDesktopFileName(QStringLiteral("ortan"));
     QApplication::setWindowIcon(programIcon());
     createForms();
     Form5->exec();
