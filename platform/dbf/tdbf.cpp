@@ -694,7 +694,7 @@ void TDbf::Post()
         d->physicalCount = record;
         d->state = State::Browse;
         d->invalidateCache(record);
-        d->indexDirty = !d->tags.isEmpty();
+        d->indexDirty |= !d->tags.isEmpty();
         d->placeRecord(record, d->buffer.constData());
         const int row = VisibleRowOf(record);
         d->bufferRecord = 0;
@@ -712,7 +712,7 @@ void TDbf::Post()
     d->writeAll(1, dbfHeaderCountBytes(quint32(d->physicalCount), today));
     d->state = State::Browse;
     d->invalidateCache(record);
-    d->indexDirty = !d->tags.isEmpty();
+    d->indexDirty |= !d->tags.isEmpty();
     d->placeRecord(record, d->buffer.constData());
     const int after = VisibleRowOf(record);
     d->bufferRecord = 0;
@@ -746,7 +746,7 @@ void TDbf::Delete()
     d->writeAll(d->recordOffset(record), QByteArray(1, kDbfDeleted));
     d->writeAll(1, dbfHeaderCountBytes(quint32(d->physicalCount), QDate::currentDate()));
     d->invalidateCache(record);
-    d->indexDirty = !d->tags.isEmpty();
+    d->indexDirty |= !d->tags.isEmpty();
     const int position = d->cursor;
     d->removeVisible(record);
     d->moveTo(position);
@@ -905,7 +905,7 @@ QStringList TDbf::IndexTags() const
 void TDbf::RegenerateIndexes()
 {
     d->checkBrowseMode();
-    d->indexDirty = !d->tags.isEmpty();
+    d->indexDirty |= !d->tags.isEmpty();
     d->flushIndexFile();
     Refresh();
 }
