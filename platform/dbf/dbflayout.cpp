@@ -274,6 +274,7 @@ QTextCodec *dbfCodecFor(quint8 languageDriver)
     case 0x65:
         name = "IBM866";
         break;
+    case 0x03:
     case 0x57:
         name = "Windows-1252";
         break;
