@@ -1,0 +1,11 @@
+#include "platform/dbf/tdbfimpl.h"
+
+void TDbf::Impl::loadTags()
+{
+    tags.clear();
+}
+
+void TDbf::Impl::flushIndexFile()
+{
+    indexDirty = false;
+}
