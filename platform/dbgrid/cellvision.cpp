@@ -1,5 +1,7 @@
 #include "platform/dbgrid/cellvision.h"
 
+#include <cmath>
+
 int FormatDecimals(const QString &format)
 {
     const qsizetype point = format.indexOf(QLatin1Char('.'));
@@ -29,11 +31,22 @@ bool isNumber(const QVariant &value)
     }
 }
 
+// Rounds half away from zero as the decimal text of the number reads: 12.35 is stored as
+// 12.3499999…, yet the operator typed 12.35 and expects 12.4.
+double roundDecimal(double number, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    const double scaled = number * scale;
+    const double rounded = std::round(scaled + std::copysign(std::abs(scaled) * 1e-12, scaled));
+    return rounded == 0 ? 0.0 : rounded / scale;
+}
+
 QString numberText(double number, const QString &format, const QLocale &locale)
 {
     if (format.isEmpty())
         return locale.toString(number, 'g', 15);
-    return locale.toString(number, 'f', FormatDecimals(format));
+    const int decimals = FormatDecimals(format);
+    return locale.toString(roundDecimal(number, decimals), 'f', decimals);
 }
 
 } // namespace

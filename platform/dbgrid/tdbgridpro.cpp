@@ -237,8 +237,10 @@ void TDBGridPro::SetBookmarkFields(const QString &fields)
 void TDBGridPro::rebuildColumns()
 {
     m_model->reload();
+    m_applyingWidths = true; // hiding a section resizes it to nothing
     for (int c = 0; c < m_columns->Count(); ++c)
         m_view->setColumnHidden(c, !m_columns->Items(c)->Visible());
+    m_applyingWidths = false;
     applyWidths();
     restoreViewState();
     m_footer->update();
@@ -273,7 +275,7 @@ void TDBGridPro::onUserResize(int column, int newSize)
 {
     m_footer->update();
     if (m_applyingWidths || column < 0 || column >= m_columns->Count() ||
-        m_view->isColumnHidden(column))
+        !m_columns->Items(column)->Visible() || newSize <= 0)
         return;
     // A column dragged wider or narrower keeps that width; with fitting on, the other columns
     // are fitted again when the drag ends.
