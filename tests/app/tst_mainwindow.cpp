@@ -100,6 +100,7 @@ private slots:
     void aboutAndHelpCommands();
     void exitClosesLikeTheWindow_data();
     void exitClosesLikeTheWindow();
+    void failedCloseKeepsTheWindow();
     void programStartsWithTheSplash();
 
 private:
@@ -417,6 +418,31 @@ void TestMainWindow::exitClosesLikeTheWindow()
     QVERIFY(key.valueExists(RegistryKey::Table2));
     QCOMPARE(commentOf(archive, 2), comment);
     QCOMPARE(commentOf(archive, 1), QStringLiteral("строка 1"));
+}
+
+void TestMainWindow::failedCloseKeepsTheWindow()
+{
+    ScriptedDialogService dialogs;
+    dialogs.answer(DialogService::Button::Yes);
+    TForm1 form;
+    form.show();
+    const QString archive = makeArchive(m_dir->path(), 1, 0);
+    openInWindow(form, archive);
+    TablesModified = true;
+    // The save reopens the archive, which someone has taken away meanwhile.
+    QVERIFY(QFile::remove(archive));
+
+    form.N11->trigger();
+    QCOMPARE(dialogs.shown().size(), 2);
+    QCOMPARE(dialogs.shown().at(1).icon, DialogService::Icon::Error);
+    QVERIFY(form.isVisible());
+
+    // The operator has seen why; the next exit asks again and may go without saving.
+    dialogs.clear();
+    dialogs.answer(DialogService::Button::No);
+    form.N11->trigger();
+    QCOMPARE(dialogs.texts(), QStringList({"Сохранить изменения в таблицах ?"}));
+    QVERIFY(!form.isVisible());
 }
 
 void TestMainWindow::programStartsWithTheSplash()
