@@ -653,9 +653,10 @@ void TDBGridPro::postPendingEdit()
         if (!m_table->GoToRecord(edit.recNo))
             throw AppError(QStringLiteral("Изменения строки не записаны: строка не показывается."));
         m_table->Edit();
+        // A value the table refuses is reported on its own; the row's other values are written.
+        for (const auto &[field, value] : edit.values)
+            runGuarded([&] { m_table->Fields(field)->SetValue(value); });
         try {
-            for (const auto &[field, value] : edit.values)
-                m_table->Fields(field)->SetValue(value);
             m_table->Post();
         } catch (...) {
             m_table->Cancel();
