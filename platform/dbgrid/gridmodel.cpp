@@ -5,6 +5,16 @@
 
 #include <QBrush>
 
+QVariant SafeValueAt(const TDbf &table, int recNo, int fieldIndex)
+{
+    try {
+        return table.ValueAt(recNo, fieldIndex);
+    } catch (const std::exception &) {
+        // A row that cannot be read shows empty cells; painting must not stop on it.
+        return {};
+    }
+}
+
 GridModel::GridModel(TgpColumns *columns, Hooks hooks, QObject *parent)
     : QAbstractTableModel(parent), m_columns(columns), m_hooks(std::move(hooks))
 {}
@@ -84,7 +94,7 @@ QVariant GridModel::value(int row, int column) const
             return *pending;
     std::optional<QVariant> &slot = const_cast<CachedRow &>(cached).values[size_t(column)];
     if (!slot)
-        slot = m_table->ValueAt(cached.recNo, field);
+        slot = SafeValueAt(*m_table, cached.recNo, field);
     return *slot;
 }
 

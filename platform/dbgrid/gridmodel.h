@@ -14,6 +14,9 @@
 
 class TDbf;
 
+// The table's value of a field, or an empty value when the row cannot be read.
+QVariant SafeValueAt(const TDbf &table, int recNo, int fieldIndex);
+
 class GridModel : public QAbstractTableModel
 {
     Q_OBJECT

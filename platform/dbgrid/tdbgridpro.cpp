@@ -31,6 +31,14 @@ public:
             return int(m_grid->Designer().gridLineColor.rgba());
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+    // The cells paint their own background; the style's row panel would only be painted over.
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element == PE_PanelItemViewRow)
+            return;
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
 
 private:
     const TDBGridPro *m_grid;
@@ -401,7 +409,7 @@ void TDBGridPro::onViewCurrentChanged(const QModelIndex &current, const QModelIn
     if (!m_table || !m_table->Active() || target <= 0)
         return;
     m_movingCursor = true;
-    m_table->GoToRecord(target);
+    runGuarded([&] { m_table->GoToRecord(target); });
     m_movingCursor = false;
     // Posting may have reordered the rows; the cursor stays on the row the user went to.
     syncCurrentFromTable();
@@ -447,7 +455,7 @@ TgpBookmark TDBGridPro::bookmarkOf(int recNo) const
     entry.recNo = recNo;
     for (const QString &name : m_bookmarkFields) {
         const TField *field = m_table ? m_table->FindField(name) : nullptr;
-        entry.values.append(field ? m_table->ValueAt(recNo, field->Index()) : QVariant());
+        entry.values.append(field ? SafeValueAt(*m_table, recNo, field->Index()) : QVariant());
     }
     return entry;
 }
@@ -645,9 +653,10 @@ void TDBGridPro::postPendingEdit()
         if (!m_table->GoToRecord(edit.recNo))
             throw AppError(QStringLiteral("Изменения строки не записаны: строка не показывается."));
         m_table->Edit();
+        // A value the table refuses is reported on its own; the row's other values are written.
+        for (const auto &[field, value] : edit.values)
+            runGuarded([&] { m_table->Fields(field)->SetValue(value); });
         try {
-            for (const auto &[field, value] : edit.values)
-                m_table->Fields(field)->SetValue(value);
             m_table->Post();
         } catch (...) {
             m_table->Cancel();

@@ -297,9 +297,10 @@ QJsonObject toJson(const ColumnLayout &layout)
     return o;
 }
 
-bool isCount(const QJsonValue &v)
+// A whole number from 0 to limit.
+bool isCount(const QJsonValue &v, int limit)
 {
-    return v.isDouble() && v.toDouble() >= 0 && v.toDouble() <= 1e6 &&
+    return v.isDouble() && v.toDouble() >= 0 && v.toDouble() <= limit &&
            v.toDouble() == double(v.toInt());
 }
 
@@ -313,8 +314,12 @@ std::optional<ColumnLayout> fromJson(const QJsonValue &value)
     if (!o["field"].isString() || o["field"].toString().isEmpty())
         return std::nullopt;
     layout.fieldName = o["field"].toString();
-    for (const char *key : {"width", "level", "index", "sortSeq", "visualOptions", "alignment"})
-        if (!isCount(o[key]))
+    // Sizes beyond these are not a layout any grid saved; taking them would wreck the grid.
+    const std::pair<const char *, int> limits[] = {{"width", 10000},       {"level", 100},
+                                                   {"index", 10000},       {"sortSeq", 10000},
+                                                   {"visualOptions", 255}, {"alignment", 0xffff}};
+    for (const auto &[key, limit] : limits)
+        if (!isCount(o[key], limit))
             return std::nullopt;
     layout.width = o["width"].toInt();
     layout.level = o["level"].toInt();

@@ -77,6 +77,7 @@ void TestGridColumns::unreadableTextLeavesColumns_data()
                          R"("visualOptions":3,"color":null,"alignment":132,"font":null}]})";
     QTest::newRow("cut short") << good.left(good.size() / 2);
     QTest::newRow("negative width") << QString(good).replace("\"width\":70", "\"width\":-5");
+    QTest::newRow("absurd width") << QString(good).replace("\"width\":70", "\"width\":900000");
     QTest::newRow("unknown mark") << QString(good).replace("\"none\"", "\"sideways\"");
     QTest::newRow("bad colour") << QString(good).replace("\"color\":null", "\"color\":\"#zz\"");
     QTest::newRow("no field") << QString(good).replace("\"field\":\"N\",", "");

@@ -27,6 +27,7 @@ private slots:
     void deletesSelectedRowsLastToFirst();
     void footerFollowsColumns();
     void fittingFillsWidthAndKeepsFixed();
+    void columnColourFillsItsCells();
     void movedTitleMovesColumn();
     void editPostedWhenCursorLeavesRow();
     void commitPostsOpenEditor();
@@ -418,6 +419,24 @@ void TestTDBGridPro::fittingFillsWidthAndKeepsFixed()
     QCOMPARE(header->sectionSize(ColP), 80);
 }
 
+void TestTDBGridPro::columnColourFillsItsCells()
+{
+    openTable({{1, 1, 1, 0, ""}, {2, 2, 2, 0, ""}, {3, 3, 3, 0, ""}});
+    m_grid->Columns()[ColR]->SetColor(QColor(200, 0, 0));
+    m_grid->SelectRecord(1);
+    QTableView *view = m_grid->View();
+    const auto pixel = [&](int row, int column) {
+        const QRect cell = view->visualRect(view->model()->index(row, column));
+        return view->viewport()->grab().toImage().pixelColor(cell.left() + 2, cell.top() + 2);
+    };
+    QCOMPARE(pixel(2, ColR), QColor(200, 0, 0));
+    QVERIFY(pixel(2, ColP) != QColor(200, 0, 0));
+    // A selected row shows the selection colour, also over a coloured column.
+    QCOMPARE(pixel(0, ColR), view->palette().color(QPalette::Active, QPalette::Highlight));
+    m_grid->Columns()[ColR]->SetDefaultColor();
+    QCOMPARE(pixel(2, ColR), pixel(2, ColP));
+}
+
 void TestTDBGridPro::movedTitleMovesColumn()
 {
     openTable({{1, 2, 3, 0, "x"}});
@@ -477,9 +496,26 @@ void TestTDBGridPro::commitPostsOpenEditor()
     // Nothing pending: nothing happens.
     m_grid->CommitEdit();
     QCOMPARE(storedComment(1), QString("typed"));
-    // A read-only grid opens no editor.
+    // Hiding the grid (another tab shown) posts what was typed.
+    view->model()->setData(cell, "hidden");
+    QVERIFY(m_grid->EditPending());
+    m_grid->hide();
+    QVERIFY(!m_grid->EditPending());
+    QCOMPARE(storedComment(1), QString("hidden"));
+    // A read-only grid opens no editor; a double click is the grid's event.
+    m_grid->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_grid.get()));
     m_grid->SetReadOnly(true);
     QVERIFY(!(view->model()->flags(cell) & Qt::ItemIsEditable));
+    int doubleClicks = 0;
+    m_grid->OnDblClick = [&](TDBGridPro *) { ++doubleClicks; };
+    const QPoint at = view->visualRect(cell).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QMouseEvent twice(QEvent::MouseButtonDblClick, at, view->viewport()->mapToGlobal(at),
+                      Qt::LeftButton, Qt::LeftButton, {});
+    QApplication::sendEvent(view->viewport(), &twice);
+    QCOMPARE(doubleClicks, 1);
+    QVERIFY(!m_grid->EditPending());
 }
 
 void TestTDBGridPro::refusedValueIsReportedAndRestKept()
