@@ -3,6 +3,8 @@
 // The dBase IV table component. This header is the contract the rest of the program codes
 // against; the engine behind it lives in this folder.
 
+#include "platform/dbf/dbfio.h"
+
 #include <QDateTime>
 #include <QList>
 #include <QObject>
@@ -142,6 +144,12 @@ public:
     QStringList IndexTags() const;
     void RegenerateIndexes();
     QString IndexFilePath() const;
+    // Drops every tag and removes the index file; a missing file is no error. Works open or
+    // closed: the archive's close calls it after Close().
+    void DeleteIndexFile();
+
+    // Where the table's file I/O goes; tests put a failing layer under it. Default: the disk.
+    void SetIoFactory(DbfIoFactory factory);
 
 signals:
     // The set or order of visible rows changed (open, close, filter, index, refresh, append,
