@@ -117,6 +117,5 @@ void StatisticsFooters(TDBGridPro &grid, const TableStatistics &figures)
 
 void showSelectionStatistics(TDBGridPro &grid, const TableStatistics &tableStatistics)
 {
-    StatisticsFooters(grid, grid.SelectedCount() < 2 ? tableStatistics
-                                                     : selectionStatistics(grid));
+    StatisticsFooters(grid, grid.SelectedCount() < 2 ? tableStatistics : selectionStatistics(grid));
 }

@@ -8,6 +8,8 @@
 #include <QDateTime>
 #include <QList>
 
+#include <algorithm>
+
 namespace {
 
 constexpr quint8 PullOffTesterCode = 80;
@@ -48,14 +50,25 @@ void writeRow(TDbf &table, int record, int number)
     table.Post();
 }
 
-// The first record (from 1) later than the last pull-off row already in the table; records
-// before it are skipped. Checks every moment first, so nothing is written for a bad one.
+// The latest moment among the table's rows (0 without a row). The last row is normally the
+// latest, but a test stored after the instrument's clock was set back would otherwise make the
+// next append take old tests again.
+qint64 latestMoment(TDbf &table)
+{
+    qint64 latest = 0;
+    TField *date = table.FieldByName(QStringLiteral("DATE"));
+    TField *time = table.FieldByName(QStringLiteral("TIME"));
+    for (table.First(); !table.Eof(); table.Next())
+        latest = std::max(latest, archiveMoment(date->AsString(), time->AsString()));
+    table.Last();
+    return latest;
+}
+
+// The first record (from 1) later than every pull-off row already in the table; records before
+// it are skipped. Checks every moment first, so nothing is written for a bad one.
 int firstNewRecord(TDbf &table, int records)
 {
-    qint64 last = 0;
-    if (!table.IsEmpty())
-        last = archiveMoment(table.FieldByName(QStringLiteral("DATE"))->AsString(),
-                             table.FieldByName(QStringLiteral("TIME"))->AsString());
+    const qint64 last = latestMoment(table);
     QList<qint64> moments;
     for (int i = 1; i <= records; ++i)
         moments.append(recordMoment(i));
@@ -71,8 +84,7 @@ int firstNewRecord(TDbf &table, int records)
 qint64 archiveMoment(const QString &date, const QString &time)
 {
     const QString text = date.trimmed() + QLatin1Char(' ') + time.trimmed();
-    const QDateTime moment =
-        QDateTime::fromString(text, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    const QDateTime moment = QDateTime::fromString(text, QStringLiteral("dd.MM.yyyy HH:mm:ss"));
     if (!moment.isValid())
         throw AppError(QStringLiteral("Неверные дата и время испытания: \"%1\"").arg(text));
     return (moment.date().toJulianDay() - OriginJulianDay) * 86400 +

@@ -20,8 +20,9 @@ struct ImportOutcome
 // its own, when DeviceTypeCode is 80; another code writes nothing. beforeRow runs before every
 // row (the window sets the force columns' captions there).
 //
-// In append mode the records whose moment (DATE and TIME) is not later than that of the table's
-// last pull-off row are skipped until the first later one; N continues from the number skipped.
+// In append mode the records whose moment (DATE and TIME) is not later than the latest moment of
+// the table's pull-off rows are skipped until the first later one; N continues from the number
+// skipped.
 // Every moment is checked before the first row is written, so a text that does not convert
 // leaves the archive unchanged.
 //
