@@ -432,6 +432,57 @@ QString TDbf::Impl::indexFilePath() const
         .filePath(base + QStringLiteral(".mdx"));
 }
 
+void TDbf::Impl::postInsert()
+{
+    // The record (with the end-of-file byte after it) first, then the count: a crash between
+    // the two leaves the old count, and the file still opens with every confirmed row.
+    const int record = physicalCount + 1;
+    try {
+        writeAll(recordOffset(record), buffer + kDbfEof);
+        writeAll(1, dbfHeaderCountBytes(quint32(record), QDate::currentDate()));
+    } catch (const AppError &) {
+        // Take back what part of the row reached the file, so that readers that go by the
+        // end of the file rather than the count do not meet half a record.
+        if (io->truncate(recordOffset(record)))
+            io->writeAt(recordOffset(record), &kDbfEof, 1);
+        throw;
+    }
+    physicalCount = record;
+    state = State::Browse;
+    invalidateCache(record);
+    indexDirty |= !tags.isEmpty();
+    placeRecord(record, buffer.constData());
+    const int row = q->VisibleRowOf(record);
+    moveTo(row >= 0 ? row : cursor);
+    bof = eof = false;
+    emit q->rowsReset();
+}
+
+void TDbf::Impl::postEdit()
+{
+    const int record = bufferRecord;
+    const int before = q->VisibleRowOf(record);
+    try {
+        writeAll(recordOffset(record), buffer);
+    } catch (const AppError &) {
+        // A row cut in the middle could hold a malformed field: put the old bytes back.
+        io->writeAt(recordOffset(record), original.constData(), original.size());
+        throw;
+    }
+    state = State::Browse;
+    invalidateCache(record);
+    // The date of the last write; the count stays. A failure here loses nothing.
+    writeAll(1, dbfHeaderCountBytes(quint32(physicalCount), QDate::currentDate()));
+    indexDirty |= !tags.isEmpty();
+    placeRecord(record, buffer.constData());
+    const int after = q->VisibleRowOf(record);
+    moveTo(after >= 0 ? after : cursor);
+    if (before == after)
+        emit q->rowChanged(record);
+    else
+        emit q->rowsReset();
+}
+
 // ---- TDbf ----
 
 TDbf::TDbf(QObject *parent) : QObject(parent), d(std::make_unique<Impl>(this)) {}
@@ -676,51 +727,17 @@ void TDbf::Edit()
     if (d->cursor < 0)
         throw AppError(QStringLiteral("В таблице нет строки для изменения"));
     d->loadCurrent();
+    d->original = d->buffer;
     d->state = State::Edit;
 }
 
 void TDbf::Post()
 {
     d->requireActive();
-    if (d->state == State::Browse)
-        return;
-    const QDate today = QDate::currentDate();
-    if (d->state == State::Insert) {
-        // Record (with the end-of-file byte after it) first, then the count: a crash between
-        // the two leaves the old count, and the file still opens with every confirmed row.
-        const int record = d->physicalCount + 1;
-        d->writeAll(d->recordOffset(record), d->buffer + kDbfEof);
-        d->writeAll(1, dbfHeaderCountBytes(quint32(record), today));
-        d->physicalCount = record;
-        d->state = State::Browse;
-        d->invalidateCache(record);
-        d->indexDirty = !d->tags.isEmpty();
-        d->placeRecord(record, d->buffer.constData());
-        const int row = VisibleRowOf(record);
-        d->bufferRecord = 0;
-        if (row >= 0)
-            d->moveTo(row);
-        else
-            d->moveTo(d->cursor);
-        d->bof = d->eof = false;
-        emit rowsReset();
-        return;
-    }
-    const int record = d->bufferRecord;
-    const int before = VisibleRowOf(record);
-    d->writeAll(d->recordOffset(record), d->buffer);
-    d->writeAll(1, dbfHeaderCountBytes(quint32(d->physicalCount), today));
-    d->state = State::Browse;
-    d->invalidateCache(record);
-    d->indexDirty = !d->tags.isEmpty();
-    d->placeRecord(record, d->buffer.constData());
-    const int after = VisibleRowOf(record);
-    d->bufferRecord = 0;
-    d->moveTo(after >= 0 ? after : d->cursor);
-    if (before == after)
-        emit rowChanged(record);
-    else
-        emit rowsReset();
+    if (d->state == State::Insert)
+        d->postInsert();
+    else if (d->state == State::Edit)
+        d->postEdit();
 }
 
 void TDbf::Cancel()
@@ -746,7 +763,7 @@ void TDbf::Delete()
     d->writeAll(d->recordOffset(record), QByteArray(1, kDbfDeleted));
     d->writeAll(1, dbfHeaderCountBytes(quint32(d->physicalCount), QDate::currentDate()));
     d->invalidateCache(record);
-    d->indexDirty = !d->tags.isEmpty();
+    d->indexDirty |= !d->tags.isEmpty();
     const int position = d->cursor;
     d->removeVisible(record);
     d->moveTo(position);
@@ -905,7 +922,7 @@ QStringList TDbf::IndexTags() const
 void TDbf::RegenerateIndexes()
 {
     d->checkBrowseMode();
-    d->indexDirty = !d->tags.isEmpty();
+    d->indexDirty |= !d->tags.isEmpty();
     d->flushIndexFile();
     Refresh();
 }

@@ -57,6 +57,7 @@ struct TDbf::Impl
     State state = State::Inactive;
     mutable QByteArray buffer;    // the current row (or the row being appended)
     mutable int bufferRecord = 0; // record the buffer holds; 0 when not loaded
+    QByteArray original;          // the row as it was when its edit began
 
     std::vector<std::unique_ptr<TField>> fields; // program order
     std::vector<int> fieldLayout;                // program field -> layout field
@@ -103,6 +104,8 @@ struct TDbf::Impl
     void removeVisible(int record);
     void moveTo(int position);
     void checkBrowseMode();
+    void postInsert();
+    void postEdit();
     void requireActive() const;
     void bindFields();
     QVariant valueOf(const DbfFieldLayout &f, const char *record) const;
