@@ -35,7 +35,7 @@ public:
     void close();
     bool isOpen() const { return m_port.isOpen(); }
     // The device the port name resolved to at the last open.
-    QString systemPortName() const { return m_port.portName(); }
+    QString systemPortName() const { return m_systemPortName; }
 
     // Sends one byte, waiting at most OutputTimeout for it to leave. Nothing is sent while the
     // port is closed; the result says whether the byte was written.
@@ -49,6 +49,7 @@ private:
     void poll();
 
     QString m_portName;
+    QString m_systemPortName;
     QSerialPort m_port;
     QTimer m_pollTimer;
 };
