@@ -64,7 +64,7 @@ public:
     }
 
 private:
-    int m_shown = -1;
+    int m_shown = 0; // 0 % is the bar at rest, not worth a line
     bool m_open = false;
 };
 
