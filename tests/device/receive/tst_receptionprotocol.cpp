@@ -117,6 +117,7 @@ private slots:
 
     void identificationWaitsForItsEnd();
     void searchMovesToCom2ThenGivesUp();
+    void cancelWhileSeeking();
     void cancelInDataPhaseLeavesImage();
     void progressFollowsAnnouncedLength();
     void startAgainAfterRefusal();
@@ -325,6 +326,25 @@ void TestReceptionProtocol::searchMovesToCom2ThenGivesUp()
     QCOMPARE(host.portNameAtFinish, QStringLiteral("\\\\.\\COM1"));
     QVERIFY(!host.portOpenAtFinish);
     QCOMPARE(host.timerMs, 0);
+}
+
+void TestReceptionProtocol::cancelWhileSeeking()
+{
+    RecordingHost host;
+    ReceptionProtocol protocol(host);
+    protocol.start();
+    protocol.timeout();
+    protocol.cancel();
+    QCOMPARE(host.result, int(ReceptionResult::Cancel));
+    QCOMPARE(host.message.kind, ReceptionMessage::Kind::None);
+    QVERIFY(!host.portOpenAtFinish);
+    QCOMPARE(host.timerMs, 0);
+    host.result = 0;
+    protocol.timeout(); // a time-out already queued does nothing after the end
+    protocol.deliver(identification());
+    QCOMPARE(host.result, 0);
+    QCOMPARE(host.sent, QByteArray("VV"));
+    QCOMPARE(DeviceImage, Leftover);
 }
 
 void TestReceptionProtocol::cancelInDataPhaseLeavesImage()
