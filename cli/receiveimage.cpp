@@ -44,6 +44,27 @@ std::optional<Arguments> parse(const QStringList &arguments, QString &problem)
     return parsed;
 }
 
+bool canWrite(const QString &path, QString &error)
+{
+    QSaveFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        error = probe.errorString();
+        return false;
+    }
+    probe.cancelWriting();
+    return true;
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes, QString &error)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 // Progress on stderr: one line rewritten in place, redrawn only when the percentage changes.
 class ProgressLine
 {
@@ -64,7 +85,7 @@ public:
     }
 
 private:
-    int m_shown = -1;
+    int m_shown = 0; // 0 % is the bar at rest, not worth a line
     bool m_open = false;
 };
 
@@ -82,9 +103,11 @@ int runReceiveImage(const QStringList &arguments)
     if (!args->com2.isEmpty())
         qputenv("LK7_COM2", args->com2.toLocal8Bit());
 
-    QSaveFile file(args->output);
-    if (!file.open(QIODevice::WriteOnly)) {
-        err() << args->output << ": " << file.errorString() << Qt::endl;
+    // Refuse an unwritable file before the device is asked for anything; the file itself is
+    // written only after a complete reception, so an interrupted one leaves nothing behind.
+    QString writeError;
+    if (!canWrite(args->output, writeError)) {
+        err() << args->output << ": " << writeError << Qt::endl;
         return 1;
     }
 
@@ -108,15 +131,14 @@ int runReceiveImage(const QStringList &arguments)
     const HeadlessReception::Outcome outcome = reception.run();
     progress.end();
     if (outcome.result != ReceptionResult::Ok) {
-        file.cancelWriting();
         err() << (outcome.message.text.isEmpty() ? QStringLiteral("Прием отменен.")
                                                  : outcome.message.text)
               << Qt::endl;
         return 1;
     }
     const QByteArray decoded = DeviceImage.left(DeviceImageDecoded);
-    if (file.write(decoded) != decoded.size() || !file.commit()) {
-        err() << args->output << ": " << file.errorString() << Qt::endl;
+    if (!writeFile(args->output, decoded, writeError)) {
+        err() << args->output << ": " << writeError << Qt::endl;
         return 1;
     }
     out() << "Принято байт: " << decoded.size() << ", полных записей: " << imageCompleteRecords()

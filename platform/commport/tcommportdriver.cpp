@@ -24,7 +24,8 @@ bool TCommPortDriver::open()
 {
     if (isOpen())
         return true;
-    m_port.setPortName(resolvePortName(m_portName));
+    m_systemPortName = resolvePortName(m_portName);
+    m_port.setPortName(m_systemPortName);
     // Bytes beyond the input buffer stay in the system's queue until the next poll.
     m_port.setReadBufferSize(InBufSize);
     if (!m_port.open(QIODevice::ReadWrite))

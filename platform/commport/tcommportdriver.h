@@ -9,6 +9,8 @@
 // The serial component of the reception: one port, opened by its program name ("\\.\COM1"),
 // set to the instrument's line settings, polled every 50 ms while open. Each poll that finds
 // bytes waiting hands all of them (at most the 4096-byte input buffer) to OnReceiveData.
+// Line settings: 115200 baud, 8 data bits, no parity, one stop bit, no hardware or software
+// flow control, RTS on, DTR off.
 class TCommPortDriver : public QObject
 {
     Q_OBJECT
@@ -16,6 +18,8 @@ class TCommPortDriver : public QObject
 public:
     static constexpr qint32 BaudRateValue = 115200;
     static constexpr int InBufSize = 4096;
+    // Qt queues output without a fixed limit; the reception sends one byte at a time, far
+    // below this size.
     static constexpr int OutBufSize = 4096;
     static constexpr int PollingDelay = 50;   // ms
     static constexpr int OutputTimeout = 500; // ms
@@ -35,7 +39,7 @@ public:
     void close();
     bool isOpen() const { return m_port.isOpen(); }
     // The device the port name resolved to at the last open.
-    QString systemPortName() const { return m_port.portName(); }
+    QString systemPortName() const { return m_systemPortName; }
 
     // Sends one byte, waiting at most OutputTimeout for it to leave. Nothing is sent while the
     // port is closed; the result says whether the byte was written.
@@ -49,6 +53,7 @@ private:
     void poll();
 
     QString m_portName;
+    QString m_systemPortName;
     QSerialPort m_port;
     QTimer m_pollTimer;
 };

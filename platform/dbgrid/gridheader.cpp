@@ -56,6 +56,10 @@ void GridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
     int flags = int(column->TitleAlignment());
     if (column->VisualOptions() & voTitleWordWrap)
         flags |= Qt::TextWordWrap;
+    // A caption longer than the title lines shows its beginning rather than its middle.
+    if (painter->fontMetrics().boundingRect(textRect, flags, column->Caption()).height() >
+        textRect.height())
+        flags = (flags & ~Qt::AlignVertical_Mask) | Qt::AlignTop;
     painter->setPen(palette().color(QPalette::ButtonText));
     painter->setClipRect(rect);
     painter->drawText(textRect, flags, column->Caption());

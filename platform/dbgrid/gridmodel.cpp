@@ -144,8 +144,9 @@ QVariant GridModel::data(const QModelIndex &index, int role) const
 
 QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
-        section < m_columns->Count())
+    // The tool tip gives the whole caption where the title lines cut it.
+    if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::ToolTipRole) &&
+        section >= 0 && section < m_columns->Count())
         return m_columns->Items(section)->Caption();
     return QAbstractTableModel::headerData(section, orientation, role);
 }
