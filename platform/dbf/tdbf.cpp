@@ -137,8 +137,10 @@ void TDbf::Impl::open()
     } catch (...) {
         io.reset();
         tags.clear();
-        if (defs.isEmpty())
+        if (defs.isEmpty()) {
             fields.clear();
+            fieldByName.clear();
+        }
         fieldLayout.clear();
         throw;
     }
@@ -153,6 +155,7 @@ void TDbf::Impl::bindFields()
     fieldLayout.clear();
     if (defs.isEmpty()) {
         fields.clear();
+        fieldByName.clear();
         for (int i = 0; i < layout.fields.size(); ++i) {
             const DbfFieldLayout &f = layout.fields[i];
             TFieldDef def{
@@ -204,8 +207,10 @@ void TDbf::Impl::close()
     eof = bof = true;
     bufferRecord = 0;
     tags.clear();
-    if (defs.isEmpty())
+    if (defs.isEmpty()) {
         fields.clear();
+        fieldByName.clear();
+    }
     fieldLayout.clear();
     emit q->rowsReset();
     if (!failure.isEmpty())
@@ -352,29 +357,35 @@ void TDbf::Impl::rebuildVisible()
         for (size_t i = 0; i < keyed.size(); ++i)
             visible[i] = keyed[i].second;
     }
-    rebuildVisibleRows();
+    rebuildVisibleRows(0);
 }
 
-void TDbf::Impl::rebuildVisibleRows()
+void TDbf::Impl::rebuildVisibleRows(size_t from)
 {
-    visibleRow.assign(size_t(physicalCount) + 1, -1);
-    for (size_t i = 0; i < visible.size(); ++i)
+    visibleRow.resize(size_t(physicalCount) + 1, -1);
+    if (from == 0)
+        std::fill(visibleRow.begin(), visibleRow.end(), -1);
+    for (size_t i = from; i < visible.size(); ++i)
         visibleRow[size_t(visible[i])] = int(i);
 }
 
 void TDbf::Impl::removeVisible(int record)
 {
-    if (record < int(visibleRow.size()) && visibleRow[size_t(record)] >= 0) {
-        visible.erase(visible.begin() + visibleRow[size_t(record)]);
-        rebuildVisibleRows();
-    }
+    if (record >= int(visibleRow.size()) || visibleRow[size_t(record)] < 0)
+        return;
+    const size_t at = size_t(visibleRow[size_t(record)]);
+    visible.erase(visible.begin() + std::ptrdiff_t(at));
+    visibleRow[size_t(record)] = -1;
+    rebuildVisibleRows(at);
 }
 
+// Puts a posted record where it belongs among the visible rows. Only the rows after it change
+// position, so appending in file order costs nothing per row.
 void TDbf::Impl::placeRecord(int record, const char *bytes)
 {
     removeVisible(record);
     if (!recordPasses(bytes)) {
-        rebuildVisibleRows();
+        rebuildVisibleRows(visible.size());
         return;
     }
     std::vector<int>::iterator at;
@@ -386,8 +397,9 @@ void TDbf::Impl::placeRecord(int record, const char *bytes)
     } else {
         at = std::lower_bound(visible.begin(), visible.end(), record);
     }
+    const size_t position = size_t(at - visible.begin());
     visible.insert(at, record);
-    rebuildVisibleRows();
+    rebuildVisibleRows(position);
 }
 
 void TDbf::Impl::moveTo(int position)
@@ -534,6 +546,7 @@ void TDbf::SetFieldDefs(const QList<TFieldDef> &defs)
         throw AppError(QStringLiteral("Нельзя сменить поля открытой таблицы"));
     d->defs = defs;
     d->fields.clear();
+    d->fieldByName.clear();
     for (int i = 0; i < defs.size(); ++i) {
         const TFieldDef &def = defs[i];
         const int length = def.type == TFieldType::ftString     ? def.size
@@ -793,10 +806,12 @@ TField *TDbf::FieldByName(const QString &name) const
 
 TField *TDbf::FindField(const QString &name) const
 {
-    for (const auto &f : d->fields)
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
-            return f.get();
-    return nullptr;
+    if (size_t(d->fieldByName.size()) != d->fields.size()) {
+        d->fieldByName.clear();
+        for (const auto &f : d->fields)
+            d->fieldByName.insert(f->FieldName().toUpper(), f.get());
+    }
+    return d->fieldByName.value(name.toUpper(), nullptr);
 }
 
 int TDbf::RecordAt(int visibleRow) const

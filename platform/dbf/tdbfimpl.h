@@ -8,6 +8,7 @@
 #include "platform/dbf/tdbf.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <array>
 #include <optional>
 #include <vector>
@@ -59,8 +60,9 @@ struct TDbf::Impl
     mutable int bufferRecord = 0; // record the buffer holds; 0 when not loaded
     QByteArray original;          // the row as it was when its edit began
 
-    std::vector<std::unique_ptr<TField>> fields; // program order
-    std::vector<int> fieldLayout;                // program field -> layout field
+    std::vector<std::unique_ptr<TField>> fields;  // program order
+    std::vector<int> fieldLayout;                 // program field -> layout field
+    mutable QHash<QString, TField *> fieldByName; // upper-case name; filled on first lookup
 
     QList<DbfTag> tags;
     QString indexName;
@@ -99,7 +101,7 @@ struct TDbf::Impl
     const DbfTag *activeTag() const;
 
     void rebuildVisible();
-    void rebuildVisibleRows();
+    void rebuildVisibleRows(size_t from);            // positions of visible[from...]
     void placeRecord(int record, const char *bytes); // after a post: into visible, at its place
     void removeVisible(int record);
     void moveTo(int position);
