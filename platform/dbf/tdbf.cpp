@@ -10,6 +10,7 @@
 #include <QTextCodec>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace {
@@ -275,51 +276,58 @@ char *TDbf::Impl::editableBytes()
     return buffer.data();
 }
 
-bool TDbf::Impl::recordPasses(const char *record) const
+bool TDbf::Impl::passes(char flag, const char *filterBytes) const
 {
-    if (record[0] == kDbfDeleted)
+    if (flag == kDbfDeleted)
         return false;
     if (filterField < 0)
         return true;
     const DbfFieldLayout &f = layout.fields[filterField];
-    return dbfParseNumber(record + f.offset, f.length).value_or(0) == filter->value;
+    return dbfParseNumber(filterBytes, f.length).value_or(0) == filter->value;
+}
+
+bool TDbf::Impl::recordPasses(const char *record) const
+{
+    return passes(record[0],
+                  filterField < 0 ? nullptr : record + layout.fields[filterField].offset);
 }
 
 bool TDbf::Impl::recordPassesFromFile(int record) const
 {
+    char flag;
     if (filterField < 0) {
-        char flag;
         readBytes(record, 0, 1, &flag);
-        return flag != kDbfDeleted;
+        return passes(flag, nullptr);
     }
+    // A field near the start of the record is read with the flag in one call.
     const DbfFieldLayout &f = layout.fields[filterField];
-    char bytes[kDbfMaxRecordLength];
-    if (f.offset + f.length <= 256) {
-        readBytes(record, 0, f.offset + f.length, bytes);
-    } else {
-        readBytes(record, 0, 1, bytes);
-        readBytes(record, f.offset, f.length, bytes + f.offset);
+    std::array<char, 512> bytes;
+    if (f.offset + f.length <= int(bytes.size())) {
+        readBytes(record, 0, f.offset + f.length, bytes.data());
+        return passes(bytes[0], bytes.data() + f.offset);
     }
-    return recordPasses(bytes);
+    readBytes(record, 0, 1, &flag);
+    readBytes(record, f.offset, f.length, bytes.data());
+    return passes(flag, bytes.data());
 }
 
-DbfKey TDbf::Impl::keyOf(const DbfTag &tag, const char *record) const
+DbfKey TDbf::Impl::keyOfField(const DbfTag &tag, const char *fieldBytes) const
 {
     const DbfFieldLayout &f = layout.fields[tag.field];
     DbfKey key;
     if (f.programType == TFieldType::ftString)
-        key.text = QByteArray(record + f.offset, f.length);
+        key.text = QByteArray(fieldBytes, f.length);
     else
-        key.number = dbfParseNumber(record + f.offset, f.length).value_or(0);
+        key.number = dbfParseNumber(fieldBytes, f.length).value_or(0);
     return key;
 }
 
 DbfKey TDbf::Impl::keyOfRecord(const DbfTag &tag, int record) const
 {
     const DbfFieldLayout &f = layout.fields[tag.field];
-    char bytes[kDbfMaxRecordLength];
-    readBytes(record, f.offset, f.length, bytes + f.offset);
-    return keyOf(tag, bytes);
+    std::array<char, 256> bytes; // a field is at most 255 bytes long
+    readBytes(record, f.offset, f.length, bytes.data());
+    return keyOfField(tag, bytes.data());
 }
 
 bool TDbf::Impl::keyLess(const DbfTag &tag, const DbfKey &a, int ra, const DbfKey &b, int rb) const
@@ -390,7 +398,7 @@ void TDbf::Impl::placeRecord(int record, const char *bytes)
     }
     std::vector<int>::iterator at;
     if (const DbfTag *tag = activeTag()) {
-        const DbfKey key = keyOf(*tag, bytes);
+        const DbfKey key = keyOfField(*tag, bytes + layout.fields[tag->field].offset);
         at = std::partition_point(visible.begin(), visible.end(), [&](int other) {
             return keyLess(*tag, keyOfRecord(*tag, other), other, key, record);
         });
@@ -501,6 +509,7 @@ TDbf::TDbf(QObject *parent) : QObject(parent), d(std::make_unique<Impl>(this)) {
 
 TDbf::~TDbf()
 {
+    blockSignals(true); // no view may call back into a table being destroyed
     try {
         d->close();
     } catch (const AppError &) {

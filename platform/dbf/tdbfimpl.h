@@ -93,9 +93,10 @@ struct TDbf::Impl
     char *editableBytes();
     void loadCurrent() const;
 
-    bool recordPasses(const char *record) const; // deletion mark and filter
+    bool passes(char flag, const char *filterBytes) const; // deletion mark and filter
+    bool recordPasses(const char *record) const;
     bool recordPassesFromFile(int record) const;
-    DbfKey keyOf(const DbfTag &tag, const char *record) const;
+    DbfKey keyOfField(const DbfTag &tag, const char *fieldBytes) const;
     DbfKey keyOfRecord(const DbfTag &tag, int record) const;
     bool keyLess(const DbfTag &tag, const DbfKey &a, int ra, const DbfKey &b, int rb) const;
     const DbfTag *activeTag() const;
