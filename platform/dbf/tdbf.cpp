@@ -611,6 +611,14 @@ void TDbf::SetFilter(const QString &expression)
                 throw AppError(QStringLiteral("Условие отбора «%1»: поле %2 не числовое")
                                    .arg(expression, parsed->field));
         }
+    } else if (parsed && !d->defs.isEmpty()) {
+        // Closed with field objects: the fields of the next open are known already.
+        const auto def = std::find_if(d->defs.begin(), d->defs.end(), [&](const TFieldDef &f) {
+            return f.name.compare(parsed->field, Qt::CaseInsensitive) == 0;
+        });
+        if (def == d->defs.end() || def->type == TFieldType::ftString)
+            throw AppError(QStringLiteral("Условие отбора «%1»: нет числового поля %2")
+                               .arg(expression, parsed->field));
     }
     d->filterText = expression;
     d->filter = parsed;
