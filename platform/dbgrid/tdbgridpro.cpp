@@ -105,7 +105,7 @@ TDBGridPro::TDBGridPro(QWidget *parent) : QWidget(parent), m_columns(new TgpColu
     m_view->setModel(m_model);
     m_view->verticalHeader()->hide();
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    fitRowHeight();
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(EditTriggers);
@@ -134,7 +134,7 @@ TDBGridPro::TDBGridPro(QWidget *parent) : QWidget(parent), m_columns(new TgpColu
             applyWidths();
     });
     connect(m_columns, &TgpColumns::lookChanged, this, [this] {
-        m_header->viewport()->update();
+        m_header->titlesChanged();
         m_view->viewport()->update();
         m_footer->update();
     });
@@ -276,6 +276,7 @@ void TDBGridPro::applyWidths()
         m_header->resizeSection(shown[i], widths[i]);
     }
     m_applyingWidths = false;
+    m_header->titlesChanged();
     m_footer->update();
 }
 
@@ -290,6 +291,7 @@ void TDBGridPro::onUserResize(int column, int newSize)
     m_userResizing = true;
     m_columns->Items(column)->SetWidth(newSize);
     m_userResizing = false;
+    m_header->titlesChanged();
 }
 
 void TDBGridPro::onSectionMoved(int, int oldVisual, int newVisual)
@@ -681,6 +683,22 @@ void TDBGridPro::CommitEdit()
 void TDBGridPro::editStarted()
 {
     raise(OnInitEdit);
+}
+
+void TDBGridPro::fitRowHeight()
+{
+    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
+}
+
+void TDBGridPro::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        // Rows, titles and footer take their heights from the grid's font.
+        fitRowHeight();
+        m_header->titlesChanged();
+        m_footer->updateGeometry();
+    }
+    QWidget::changeEvent(event);
 }
 
 void TDBGridPro::hideEvent(QHideEvent *event)
