@@ -477,12 +477,15 @@ void TForm1::N21Click()
     if (deleting)
         StatisticsFooters(shownGrid(), m_tableStatistics);
 }
+
 void TForm1::Excel1Click() {}
+
 void TForm1::N37Click()
 {
     if (ArchiveOpen)
         RenumberRows(*Dbf1);
 }
+
 void TForm1::N15Click() {}
 void TForm1::N39Click() {}
 void TForm1::N22Click() {}

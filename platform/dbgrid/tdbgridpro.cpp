@@ -61,6 +61,36 @@ public:
         closeEditor(editor, QAbstractItemDelegate::NoHint);
         return true;
     }
+
+    // The rows are never scrolled further than the last row needs. An offset left from an
+    // earlier state (the view following the current row while it was small or hidden, or with
+    // other rows) is not undone by Qt when the rows are re-read, and would keep the first rows
+    // out of sight above blank space.
+    void keepRowsInView()
+    {
+        QHeaderView *rows = verticalHeader();
+        const int room = std::max(0, rows->length() - viewport()->height());
+        if (rows->offset() <= room)
+            return;
+        QScrollBar *bar = verticalScrollBar();
+        bar->setValue(room == 0 ? 0 : bar->maximum());
+        if (rows->offset() > room) {
+            rows->setOffset(room);
+            viewport()->update();
+        }
+    }
+
+protected:
+    void updateGeometries() override
+    {
+        QTableView::updateGeometries();
+        keepRowsInView();
+    }
+    void showEvent(QShowEvent *event) override
+    {
+        QTableView::showEvent(event);
+        keepRowsInView();
+    }
 };
 
 constexpr auto EditTriggers = QAbstractItemView::DoubleClicked |
@@ -368,6 +398,7 @@ void TDBGridPro::restoreViewState()
     }
     m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     m_syncing = false;
+    static_cast<GridView *>(m_view)->keepRowsInView();
     syncCurrentFromTable();
 }
 
