@@ -39,6 +39,15 @@ TLiteDesigner liteDesigner1()
 
 } // namespace
 
+QFont ResultGridFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSize(8);
+    return font;
+}
+
 void SetupAdhesionGrid(TDBGridPro &grid)
 {
     const auto centre = Qt::AlignHCenter;
@@ -55,6 +64,7 @@ void SetupAdhesionGrid(TDBGridPro &grid)
                    {"COMMENT", QStringLiteral("Примечание"), 130, Qt::AlignLeft, TCellView::Text},
                },
                false);
+    grid.setFont(ResultGridFont());
     grid.SetTitleLines(2);
     grid.SetShowFooters(true);
     grid.SetMultiSelect(true);
@@ -87,6 +97,7 @@ void SetupPullOffGrid(TDBGridPro &grid)
         specs.append({field.constData(), QString::fromLatin1(field), 70, centre, numeric});
     addColumns(grid, specs, true);
     grid.Columns().FindByFieldName(QStringLiteral("T"))->SetVisible(false);
+    grid.setFont(ResultGridFont());
     grid.SetTitleLines(2);
     grid.SetShowFooters(false);
     grid.SetMultiSelect(true);

@@ -3,6 +3,7 @@
 // The two result grids: the adhesion grid DBGridPro1 (rows with NB_TYPE 0) and the pull-off grid
 // DBGridPro2 (rows with NB_TYPE 1), their columns and settings.
 
+#include <QFont>
 #include <QString>
 
 class TDBGridPro;
@@ -18,7 +19,11 @@ inline constexpr int AlignedColumnWidth = 75;
 inline constexpr int ForceColumnCount = 60;
 inline constexpr int FirstForceColumn = 8;
 
-// Gives a grid the columns, captions, widths, alignments, views and settings of the adhesion
+// The compact font of both grids: an Arial-metric sans serif of 8 points, in which a date, a time
+// and a one-decimal force fit the 70-pixel columns of the pull-off grid.
+QFont ResultGridFont();
+
+// Gives a grid the columns, font, captions, widths, alignments, views and settings of the adhesion
 // grid (SetupAdhesionGrid) or of the pull-off grid (SetupPullOffGrid), replacing what it had.
 void SetupAdhesionGrid(TDBGridPro &grid);
 void SetupPullOffGrid(TDBGridPro &grid);

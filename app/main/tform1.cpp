@@ -12,6 +12,8 @@
 #include "tables/gridcolumns.h"
 #include "tables/gridlayout.h"
 #include "tables/gridsort.h"
+#include "tables/rowcommands.h"
+#include "tables/statistics.h"
 
 #include <QAction>
 #include <QApplication>
@@ -433,18 +435,57 @@ void TForm1::N23Click()
     AlignShownGrid(PageControl1->currentWidget() == TabSheet1 ? *DBGridPro1 : *DBGridPro2, *Dbf1);
 }
 
-void TForm1::N17Click() {}
-void TForm1::N18Click() {}
-void TForm1::N19Click() {}
+TDBGridPro &TForm1::shownGrid() const
+{
+    return PageControl1->currentWidget() == TabSheet1 ? *DBGridPro1 : *DBGridPro2;
+}
+
+void TForm1::N17Click()
+{
+    if (!Dbf1->Active())
+        return;
+    const std::optional<QColor> chosen = DialogService::instance().chooseColor(m_colorDialogColor);
+    if (!chosen)
+        return;
+    m_colorDialogColor = *chosen;
+    SetCurrentColumnColor(shownGrid(), *chosen);
+}
+
+void TForm1::N18Click()
+{
+    if (Dbf1->Active())
+        SetCurrentColumnColor(shownGrid(), QColor());
+}
+
+void TForm1::N19Click()
+{
+    if (Dbf1->Active())
+        ClearColumnColors(shownGrid());
+}
 
 void TForm1::N33Click()
 {
     RemoveSorting(*DBGridPro1, *DBGridPro2, *Dbf1);
 }
 
-void TForm1::N21Click() {}
+void TForm1::N21Click()
+{
+    const bool deleting = Dbf1->Active();
+    if (deleting)
+        DeleteSelectedRows(shownGrid(), *Dbf1);
+    m_tableStatistics = find_mma(*Dbf1);
+    if (deleting)
+        StatisticsFooters(shownGrid(), m_tableStatistics);
+}
+
 void TForm1::Excel1Click() {}
-void TForm1::N37Click() {}
+
+void TForm1::N37Click()
+{
+    if (ArchiveOpen)
+        RenumberRows(*Dbf1);
+}
+
 void TForm1::N15Click() {}
 void TForm1::N39Click() {}
 void TForm1::N22Click() {}

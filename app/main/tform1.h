@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/dialogs/dialogservice.h"
+#include "tables/statistics.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -38,6 +39,8 @@ public:
 
     // The program's registry key, open from FormCreate to the end of the run.
     RegistryKey &registry() const { return *m_registry; }
+    // The figures over the whole table that find_mma last computed in this run.
+    const TableStatistics &tableStatistics() const { return m_tableStatistics; }
 
     void FormCreate();
     void FormClose();
@@ -115,8 +118,13 @@ private:
     void pageShown(int index);
     // The archive commands: enabled exactly while an archive is open.
     QList<QAction *> archiveCommands() const;
+    // The grid of the tab that is shown: DBGridPro1 for "Адгезия", DBGridPro2 for "Вырыв".
+    TDBGridPro &shownGrid() const;
 
     std::unique_ptr<RegistryKey> m_registry;
+    TableStatistics m_tableStatistics;
+    // The colour dialog offers the colour last chosen in it.
+    QColor m_colorDialogColor = Qt::white;
 };
 
 extern TForm1 *Form1;

@@ -9,6 +9,9 @@
 namespace {
 constexpr int TextMargin = 3;
 constexpr int MarkSize = 7;
+// A title grows to fit its wrapped caption up to this many lines; narrower columns than that
+// caption needs (a grid squeezed to almost nothing) show the beginning of it.
+constexpr int MaxTitleLines = 5;
 } // namespace
 
 GridHeader::GridHeader(TgpColumns *columns, QWidget *parent)
@@ -23,14 +26,64 @@ GridHeader::GridHeader(TgpColumns *columns, QWidget *parent)
 void GridHeader::setTitleLines(int lines)
 {
     m_titleLines = std::max(lines, 1);
-    updateGeometry();
+    titlesChanged();
+}
+
+void GridHeader::titlesChanged()
+{
     viewport()->update();
+    if (m_relayoutQueued)
+        return;
+    // Widths change while the view lays itself out (fitting follows the viewport's size), so the
+    // view takes a new title height once that is over rather than in the middle of it.
+    m_relayoutQueued = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_relayoutQueued = false;
+            const int height = sizeHint().height();
+            if (height == m_height)
+                return;
+            m_height = height;
+            updateGeometry();
+            emit geometriesChanged();
+        },
+        Qt::QueuedConnection);
+}
+
+QRect GridHeader::captionRect(const QRect &section, bool marked) const
+{
+    QRect rect = section.adjusted(TextMargin, TextMargin, -TextMargin, -TextMargin);
+    if (marked)
+        rect.setRight(rect.right() - MarkSize - TextMargin);
+    return rect;
+}
+
+int GridHeader::captionFlags(int logicalIndex) const
+{
+    const TgpColumn *column = m_columns->Items(logicalIndex);
+    int flags = int(column->TitleAlignment());
+    if (column->VisualOptions() & voTitleWordWrap)
+        flags |= Qt::TextWordWrap;
+    return flags;
 }
 
 QSize GridHeader::sizeHint() const
 {
     QSize size = QHeaderView::sizeHint();
-    size.setHeight(m_titleLines * fontMetrics().lineSpacing() + 2 * TextMargin + 2);
+    const QFontMetrics metrics = fontMetrics();
+    const int lines = std::max(m_titleLines, MaxTitleLines);
+    int text = m_titleLines * metrics.lineSpacing();
+    for (int c = 0; c < std::min(count(), m_columns->Count()); ++c) {
+        if (isSectionHidden(c) || sectionSize(c) <= 0)
+            continue;
+        const TgpColumn *column = m_columns->Items(c);
+        const QRect area = captionRect(QRect(0, 0, sectionSize(c), lines * metrics.lineSpacing()),
+                                       column->TitleState() != TTitleState::tsNone);
+        text =
+            std::max(text, metrics.boundingRect(area, captionFlags(c), column->Caption()).height());
+    }
+    size.setHeight(std::min(text, lines * metrics.lineSpacing()) + 2 * TextMargin + 2);
     return size;
 }
 
@@ -49,14 +102,10 @@ void GridHeader::paintSection(QPainter *painter, const QRect &rect, int logicalI
     painter->save();
     style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
 
-    QRect textRect = rect.adjusted(TextMargin, TextMargin, -TextMargin, -TextMargin);
     const bool marked = column->TitleState() != TTitleState::tsNone;
-    if (marked)
-        textRect.setRight(textRect.right() - MarkSize - TextMargin);
-    int flags = int(column->TitleAlignment());
-    if (column->VisualOptions() & voTitleWordWrap)
-        flags |= Qt::TextWordWrap;
-    // A caption longer than the title lines shows its beginning rather than its middle.
+    const QRect textRect = captionRect(rect, marked);
+    int flags = captionFlags(logicalIndex);
+    // A caption taller than the title shows its beginning rather than its middle.
     if (painter->fontMetrics().boundingRect(textRect, flags, column->Caption()).height() >
         textRect.height())
         flags = (flags & ~Qt::AlignVertical_Mask) | Qt::AlignTop;
@@ -118,11 +167,11 @@ void GridHeader::mouseReleaseEvent(QMouseEvent *event)
     const int visualBefore = pressed >= 0 ? visualIndex(pressed) : -1;
     const int sizeBefore = pressed >= 0 ? sectionSize(pressed) : -1;
     QHeaderView::mouseReleaseEvent(event);
+    const bool click = pressed >= 0 && event->button() == Qt::LeftButton &&
+                       logicalIndexAt(event->position().toPoint()) == pressed &&
+                       visualIndex(pressed) == visualBefore && sectionSize(pressed) == sizeBefore;
+    // Fitting the columns again after a drag must not turn a click into a resize.
     emit mouseReleased();
-    if (pressed < 0 || event->button() != Qt::LeftButton)
-        return;
-    if (logicalIndexAt(event->position().toPoint()) != pressed ||
-        visualIndex(pressed) != visualBefore || sectionSize(pressed) != sizeBefore)
-        return;
-    emit titleClicked(pressed, event->modifiers());
+    if (click)
+        emit titleClicked(pressed, event->modifiers());
 }

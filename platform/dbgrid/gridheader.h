@@ -15,7 +15,11 @@ public:
     GridHeader(TgpColumns *columns, QWidget *parent = nullptr);
 
     void setTitleLines(int lines);
+    // At least the title lines; taller when a caption wrapped at its column's width needs more,
+    // so that every title shows its whole caption.
     QSize sizeHint() const override;
+    // Captions, widths, marks or the font changed: the title height is worked out again.
+    void titlesChanged();
 
 signals:
     void titleClicked(int column, Qt::KeyboardModifiers modifiers);
@@ -29,8 +33,12 @@ protected:
 
 private:
     bool onResizeHandle(const QPoint &pos) const;
+    QRect captionRect(const QRect &section, bool marked) const;
+    int captionFlags(int logicalIndex) const;
 
     TgpColumns *m_columns;
     int m_titleLines = 1;
     int m_pressed = -1;
+    int m_height = 0; // the height last reported to the view
+    bool m_relayoutQueued = false;
 };

@@ -61,6 +61,36 @@ public:
         closeEditor(editor, QAbstractItemDelegate::NoHint);
         return true;
     }
+
+    // The rows are never scrolled further than the last row needs. An offset left from an
+    // earlier state (the view following the current row while it was small or hidden, or with
+    // other rows) is not undone by Qt when the rows are re-read, and would keep the first rows
+    // out of sight above blank space.
+    void keepRowsInView()
+    {
+        QHeaderView *rows = verticalHeader();
+        const int room = std::max(0, rows->length() - viewport()->height());
+        if (rows->offset() <= room)
+            return;
+        QScrollBar *bar = verticalScrollBar();
+        bar->setValue(room == 0 ? 0 : bar->maximum());
+        if (rows->offset() > room) {
+            rows->setOffset(room);
+            viewport()->update();
+        }
+    }
+
+protected:
+    void updateGeometries() override
+    {
+        QTableView::updateGeometries();
+        keepRowsInView();
+    }
+    void showEvent(QShowEvent *event) override
+    {
+        QTableView::showEvent(event);
+        keepRowsInView();
+    }
 };
 
 constexpr auto EditTriggers = QAbstractItemView::DoubleClicked |
@@ -105,7 +135,7 @@ TDBGridPro::TDBGridPro(QWidget *parent) : QWidget(parent), m_columns(new TgpColu
     m_view->setModel(m_model);
     m_view->verticalHeader()->hide();
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
+    fitRowHeight();
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setSelectionMode(QAbstractItemView::SingleSelection);
     m_view->setEditTriggers(EditTriggers);
@@ -134,7 +164,7 @@ TDBGridPro::TDBGridPro(QWidget *parent) : QWidget(parent), m_columns(new TgpColu
             applyWidths();
     });
     connect(m_columns, &TgpColumns::lookChanged, this, [this] {
-        m_header->viewport()->update();
+        m_header->titlesChanged();
         m_view->viewport()->update();
         m_footer->update();
     });
@@ -276,6 +306,7 @@ void TDBGridPro::applyWidths()
         m_header->resizeSection(shown[i], widths[i]);
     }
     m_applyingWidths = false;
+    m_header->titlesChanged();
     m_footer->update();
 }
 
@@ -290,6 +321,7 @@ void TDBGridPro::onUserResize(int column, int newSize)
     m_userResizing = true;
     m_columns->Items(column)->SetWidth(newSize);
     m_userResizing = false;
+    m_header->titlesChanged();
 }
 
 void TDBGridPro::onSectionMoved(int, int oldVisual, int newVisual)
@@ -366,6 +398,7 @@ void TDBGridPro::restoreViewState()
     }
     m_view->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     m_syncing = false;
+    static_cast<GridView *>(m_view)->keepRowsInView();
     syncCurrentFromTable();
 }
 
@@ -681,6 +714,22 @@ void TDBGridPro::CommitEdit()
 void TDBGridPro::editStarted()
 {
     raise(OnInitEdit);
+}
+
+void TDBGridPro::fitRowHeight()
+{
+    m_view->verticalHeader()->setDefaultSectionSize(QFontMetrics(font()).height() + 6);
+}
+
+void TDBGridPro::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange) {
+        // Rows, titles and footer take their heights from the grid's font.
+        fitRowHeight();
+        m_header->titlesChanged();
+        m_footer->updateGeometry();
+    }
+    QWidget::changeEvent(event);
 }
 
 void TDBGridPro::hideEvent(QHideEvent *event)

@@ -115,11 +115,13 @@ public:
 
 protected:
     void hideEvent(QHideEvent *event) override;
+    void changeEvent(QEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     friend class GridDelegate;
     void rebuildColumns();
+    void fitRowHeight();
     void applyWidths();
     void onUserResize(int column, int newSize);
     void onSectionMoved(int logical, int oldVisual, int newVisual);

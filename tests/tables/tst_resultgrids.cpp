@@ -39,6 +39,8 @@ private slots:
     void forceCaptionsWhateverTheLayoutHolds();
     void layoutRoundTripAcrossGrids();
     void editingMarksTablesModified();
+    void titlesAndCellsFitTheColumns_data();
+    void titlesAndCellsFitTheColumns();
 
 private:
     void openArchive();
@@ -503,6 +505,54 @@ void TestResultGrids::editingMarksTablesModified()
     m_table->Open();
     AlignShownGrid(*m_adhesion, *m_table);
     QCOMPARE(m_adhesion->Columns()[0]->Width(), AlignedColumnWidth);
+}
+
+void TestResultGrids::titlesAndCellsFitTheColumns_data()
+{
+    QTest::addColumn<bool>("pullOff");
+    QTest::addColumn<bool>("aligned");
+    QTest::newRow("pull-off, set-up widths") << true << false;
+    QTest::newRow("pull-off, aligned") << true << true;
+    QTest::newRow("adhesion, fitted") << false << false;
+}
+
+void TestResultGrids::titlesAndCellsFitTheColumns()
+{
+    QFETCH(bool, pullOff);
+    QFETCH(bool, aligned);
+    openArchive();
+    TDBGridPro &g = grid(pullOff);
+    if (pullOff)
+        ApplyForceCaptions(g);
+    if (aligned)
+        AlignGridColumns(g);
+    g.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&g));
+    QCoreApplication::processEvents();
+    QCOMPARE(QFontInfo(g.View()->font()).family(), QString("Liberation Sans"));
+
+    // Every caption, wrapped at its column's width, lies inside the title (margins of 3 pixels).
+    const QHeaderView *header = g.View()->horizontalHeader();
+    const QFontMetrics titleMetrics(header->font());
+    const QRect title(0, 0, 0, header->height() - 8);
+    for (int c = 0; c < g.Columns().Count(); ++c) {
+        const TgpColumn *column = g.Columns()[c];
+        if (!column->Visible())
+            continue;
+        const QRect area = title.adjusted(0, 0, header->sectionSize(c) - 6, 0);
+        const QRect needed =
+            titleMetrics.boundingRect(area, Qt::AlignCenter | Qt::TextWordWrap, column->Caption());
+        QVERIFY2(area.contains(needed), qPrintable(column->Caption()));
+    }
+    // The widest date, time and force texts fit their cells whole.
+    const QFontMetrics cellMetrics(g.View()->font());
+    const QList<std::pair<QString, QString>> texts = {
+        {"DATE", "28.08.2028"}, {"TIME", "20:08:08"}, {"P", "8888.8"}};
+    for (const auto &[field, text] : texts) {
+        const int column = g.Columns().FindByFieldName(field)->Index();
+        QVERIFY2(cellMetrics.horizontalAdvance(text) <= header->sectionSize(column) - 6,
+                 qPrintable(field));
+    }
 }
 
 QTEST_MAIN(TestResultGrids)

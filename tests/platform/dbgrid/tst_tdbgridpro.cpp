@@ -27,6 +27,8 @@ private slots:
     void deletesSelectedRowsLastToFirst();
     void footerFollowsColumns();
     void fittingFillsWidthAndKeepsFixed();
+    void firstRowsShowWhenAllRowsFit_data();
+    void firstRowsShowWhenAllRowsFit();
     void columnColourFillsItsCells();
     void movedTitleMovesColumn();
     void editPostedWhenCursorLeavesRow();
@@ -395,6 +397,49 @@ void TestTDBGridPro::footerFollowsColumns()
     QCOMPARE(m_grid->Columns()[ColP]->FooterText(), QString("1/2/3"));
     m_grid->SetShowFooters(false);
     QVERIFY(m_grid->FooterCellRect(ColP).isEmpty());
+}
+
+void TestTDBGridPro::firstRowsShowWhenAllRowsFit_data()
+{
+    QTest::addColumn<QString>("then");
+    // The view follows the current (last) row while it is small, then gets its real size.
+    QTest::newRow("scrolled while small, enlarged") << "enlarge";
+    // An offset beyond the last row left in the view (the state that showed rows 7 to 14 of
+    // 14 above blank space) goes when the rows are read again or the table is reopened, as
+    // after a deletion, a renumbering or a save.
+    QTest::newRow("offset left, rows re-read") << "refresh";
+    QTest::newRow("offset left, table reopened") << "reopen";
+}
+
+void TestTDBGridPro::firstRowsShowWhenAllRowsFit()
+{
+    QFETCH(QString, then);
+    QList<Row> rows;
+    for (int n = 1; n <= 14; ++n)
+        rows.append({n, double(n), 1, 0, {}});
+    m_grid->resize(500, 130);
+    openTable(rows);
+    QTableView *view = m_grid->View();
+    QHeaderView *rowHeader = view->verticalHeader();
+    m_table->Last();
+    QTRY_VERIFY(view->rowAt(0) > 0);
+    m_grid->resize(500, 600);
+    QTRY_COMPARE(view->rowAt(0), 0);
+    if (then != "enlarge") {
+        m_table->First();
+        QTRY_COMPARE(view->currentIndex().row(), 0);
+        rowHeader->setOffset(6 * rowHeader->defaultSectionSize());
+        if (then == "refresh") {
+            m_table->Refresh();
+        } else {
+            m_table->Close();
+            m_table->Open();
+        }
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(view->rowAt(0), 0);
+    QCOMPARE(rowHeader->offset(), 0);
+    QCOMPARE(view->rowAt(rowHeader->length() + 1), -1); // blank space only below the rows
 }
 
 void TestTDBGridPro::fittingFillsWidthAndKeepsFixed()
