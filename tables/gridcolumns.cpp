@@ -5,7 +5,7 @@
 
 namespace {
 
-struct ColumnSpec
+struct ColumnDef
 {
     const char *field;
     QString caption;
@@ -14,19 +14,19 @@ struct ColumnSpec
     TCellView view;
 };
 
-void addColumns(TDBGridPro &grid, const QList<ColumnSpec> &specs, bool fixedWidths)
+void addColumns(TDBGridPro &grid, const QList<ColumnDef> &defs, bool fixedWidths)
 {
     TgpColumns &columns = grid.Columns();
     columns.BeginUpdate();
     columns.Clear();
-    for (const ColumnSpec &spec : specs) {
-        TgpColumn *column = columns.Add(QString::fromLatin1(spec.field));
-        column->SetCaption(spec.caption);
+    for (const ColumnDef &def : defs) {
+        TgpColumn *column = columns.Add(QString::fromLatin1(def.field));
+        column->SetCaption(def.caption);
         column->SetTitleAlignment(Qt::AlignCenter);
-        column->SetWidth(spec.width);
+        column->SetWidth(def.width);
         column->SetFixedWidth(fixedWidths);
-        column->SetAlignment(spec.alignment | Qt::AlignVCenter);
-        column->SetView(spec.view);
+        column->SetAlignment(def.alignment | Qt::AlignVCenter);
+        column->SetView(def.view);
         column->SetNumericFormat(QStringLiteral("0.0"));
     }
     columns.EndUpdate();
@@ -80,7 +80,7 @@ void SetupPullOffGrid(TDBGridPro &grid)
     const auto centre = Qt::AlignHCenter;
     const auto plain = TCellView::Plain;
     const auto numeric = TCellView::Numeric;
-    QList<ColumnSpec> specs = {
+    QList<ColumnDef> defs = {
         {"N", QStringLiteral("N"), 70, centre, plain},
         {"DATE", QStringLiteral("Дата"), 70, centre, plain},
         {"TIME", QStringLiteral("Время"), 70, centre, plain},
@@ -94,8 +94,8 @@ void SetupPullOffGrid(TDBGridPro &grid)
     for (int n = 1; n <= ForceColumnCount; ++n)
         forceFields.append("P" + QByteArray::number(n));
     for (const QByteArray &field : forceFields)
-        specs.append({field.constData(), QString::fromLatin1(field), 70, centre, numeric});
-    addColumns(grid, specs, true);
+        defs.append({field.constData(), QString::fromLatin1(field), 70, centre, numeric});
+    addColumns(grid, defs, true);
     grid.Columns().FindByFieldName(QStringLiteral("T"))->SetVisible(false);
     grid.setFont(ResultGridFont());
     grid.SetTitleLines(2);
