@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/dialogs/dialogservice.h"
+#include "tables/statistics.h"
 
 #include <QMainWindow>
 #include <functional>
@@ -14,6 +15,7 @@ class RegistryKey;
 class TDbf;
 class TDBGridPro;
 class TgpColumn;
+struct ImportOutcome;
 
 // The main window: tool bar, menus, the two result tabs and the pop-up menu of the grids. It owns
 // the archive table Dbf1 and the result grids for the whole run.
@@ -47,8 +49,17 @@ public:
     void tab_vis_dis();
     void TabSheet1Show();
     void TabSheet2Show();
+    // The archive's life cycle. Create_DB and Open_DB take the file's path.
+    void Create_DB(const QString &fileName);
+    void Open_DB(const QString &fileName);
     void Save_DB();
     void Close_DB();
+    // Imports DeviceImage into the open archive (append: only the records newer than the
+    // archive's pull-off rows) and leaves the window on "Вырыв" with every row shown.
+    ImportOutcome flash2nira(bool append);
+
+    // Figures over the whole table from the last find_mma of the run.
+    const TableStatistics &tableStatistics() const { return m_tableStatistics; }
 
     // "Файл"
     void N2Click();
@@ -79,6 +90,10 @@ public:
     void DBGridPro1TitleStateChange(TgpColumn *column);
     void DBGridPro2TitleStateChange(TgpColumn *column);
     void DBGridPro2DblClick();
+    void DBGridPro1SelectionChange();
+    void DBGridPro2SelectionChange();
+    void DBGridPro1AfterDelete();
+    void DBGridPro2AfterDelete();
 
     TDbf *Dbf1;
     QToolBar *ToolBar1;
@@ -115,8 +130,13 @@ private:
     void pageShown(int index);
     // The archive commands: enabled exactly while an archive is open.
     QList<QAction *> archiveCommands() const;
+    // What a create or an append that failed half-way leaves: no archive open.
+    void abandonArchive();
+    // Recomputes the table's figures and writes them into the footers of both grids.
+    void refreshStatistics();
 
     std::unique_ptr<RegistryKey> m_registry;
+    TableStatistics m_tableStatistics;
 };
 
 extern TForm1 *Form1;
