@@ -72,7 +72,6 @@ void TForm1::createMenus()
     N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N3->setIcon(mainImage(MainImage::Open));
     N4 = command("N4", QStringLiteral("Дополнить"), &TForm1::N4Click);
-    N4->setVisible(false);
     N5 = command("N5", QStringLiteral("Сохранить"), &TForm1::N5Click);
     N5->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     N5->setIcon(mainImage(MainImage::Save));

@@ -132,8 +132,8 @@ private:
     QList<QAction *> archiveCommands() const;
     // What a create or an append that failed half-way leaves: no archive open.
     void abandonArchive();
-    // Recomputes the table's figures and writes them into the footers of both grids.
-    void refreshStatistics();
+    // A new archive is shown: the footers of both grids as for a selection change.
+    void showTableStatistics();
 
     std::unique_ptr<RegistryKey> m_registry;
     TableStatistics m_tableStatistics;

@@ -88,8 +88,9 @@ void TForm1::N4Click()
         tab_vis_en();
         throw;
     }
-    refreshStatistics();
+    m_tableStatistics = find_mma(*Dbf1);
     tab_vis_en();
+    showTableStatistics();
     if (outcome.written == 0) {
         DialogService::instance().messageDlg(NothingNewerText, DialogService::DlgType::Information,
                                              DialogService::Buttons::Ok);
@@ -113,7 +114,7 @@ void TForm1::Create_DB(const QString &fileName)
         tab_vis_en();
         LoadGridLayout(*m_registry, RegistryKey::Table1, *DBGridPro1);
         LoadGridLayout(*m_registry, RegistryKey::Table2, *DBGridPro2);
-        refreshStatistics();
+        showTableStatistics();
     } catch (...) {
         abandonArchive();
         throw;
@@ -147,7 +148,7 @@ void TForm1::Open_DB(const QString &fileName)
     ApplyForceCaptions(*DBGridPro2);
     AlignGridColumns(*DBGridPro2);
     DBGridPro2->show();
-    refreshStatistics();
+    showTableStatistics();
 }
 
 ImportOutcome TForm1::flash2nira(bool append)
@@ -160,15 +161,20 @@ ImportOutcome TForm1::flash2nira(bool append)
         DialogService::instance().messageDlg(truncatedImageMessage(outcome),
                                              DialogService::DlgType::Warning,
                                              DialogService::Buttons::Ok);
-    showPage(TabSheet2);
+    // Making "Вырыв" active runs its show handler only when the page changes.
+    const auto activatePullOffPage = [this] {
+        PageControl1->setTabVisible(PageControl1->indexOf(TabSheet2), true);
+        PageControl1->setCurrentWidget(TabSheet2);
+    };
+    activatePullOffPage();
     Dbf1->SetFilter(QString());
     AlignGridColumns(*DBGridPro2);
-    showPage(TabSheet2);
+    activatePullOffPage();
     Dbf1->Refresh();
     return outcome;
 }
 
-void TForm1::refreshStatistics()
+void TForm1::showTableStatistics()
 {
     DBGridPro1SelectionChange();
     DBGridPro2SelectionChange();
