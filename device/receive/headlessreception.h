@@ -26,8 +26,6 @@ public:
 
     // Runs one reception to its end. Needs a Qt application object.
     Outcome run();
-    // Ends a running reception as "Отмена" does.
-    void cancel() { m_protocol.cancel(); }
 
     std::function<void(const QString &text)> onStatus;
     std::function<void(const QString &type, const QString &version, const QString &recordCount)>

@@ -20,8 +20,6 @@ struct ReceptionMessage
     };
     Kind kind = Kind::None;
     QString text;
-
-    bool operator==(const ReceptionMessage &) const = default;
 };
 
 // The serial port, the search time-out and the display that ReceptionProtocol drives. The

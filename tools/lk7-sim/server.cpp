@@ -76,6 +76,9 @@ void Server::request(char byte)
     if (m_options.silent)
         return;
     if (byte == 'V') {
+        // A new identification request supersedes whatever of an earlier answer is unsent, so
+        // a program that gave up on a long frame is not fed its tail.
+        m_pending.erase(m_sent);
         const int count =
             m_options.identCount.value_or(m_image.size() >= 2 ? m_image[0] + 256 * m_image[1] : 0);
         std::string frame = applyFormDefect(encodeFrame(identification(m_options, count)),
