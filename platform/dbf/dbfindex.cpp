@@ -11,10 +11,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <array>
 
 namespace {
 
-constexpr qint64 kMaxIndexFileSize = qint64(1) << 30;
+constexpr qint64 kMaxIndexFileSize = qint64(64) << 20; // far above the two tags of any archive
 
 } // namespace
 
@@ -66,12 +67,12 @@ void TDbf::Impl::flushIndexFile()
         };
         std::vector<Entry> entries;
         entries.reserve(size_t(physicalCount));
-        char record[kDbfMaxRecordLength];
+        std::array<char, 256> field; // a field is at most 255 bytes long
         for (int r = 1; r <= physicalCount; ++r) {
-            readBytes(r, f.offset, f.length, record + f.offset);
-            const QByteArray raw(record + f.offset, f.length);
+            readBytes(r, f.offset, f.length, field.data());
+            const QByteArray raw(field.data(), f.length);
             entries.push_back(
-                {keyOf(tag, record), r,
+                {keyOfField(tag, field.data()), r,
                  text ? raw
                       : mdxNumberKey(dbfIsBlank(raw.constData(), f.length) ? QByteArray("0")
                                                                            : raw)});

@@ -5,17 +5,30 @@
 #include <QSet>
 #include <QTextCodec>
 #include <QtEndian>
+#include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace {
 
-quint16 u16(const QByteArray &b, int at)
+// The fixed 32-byte header, copied out once its size is known to be there.
+using FixedHeader = std::array<char, kDbfHeaderSize>;
+
+FixedHeader fixedHeader(const QByteArray &head)
 {
-    return qFromLittleEndian<quint16>(b.constData() + at);
+    FixedHeader h{};
+    std::memcpy(h.data(), head.constData(), std::min<size_t>(h.size(), size_t(head.size())));
+    return h;
 }
 
-quint32 u32(const QByteArray &b, int at)
+quint16 u16(const FixedHeader &h, int at)
 {
-    return qFromLittleEndian<quint32>(b.constData() + at);
+    return qFromLittleEndian<quint16>(h.data() + at);
+}
+
+quint32 u32(const FixedHeader &h, int at)
+{
+    return qFromLittleEndian<quint32>(h.data() + at);
 }
 
 bool validFieldName(const QByteArray &name)
@@ -114,7 +127,7 @@ int dbfHeaderLengthOf(const QByteArray &first32)
 {
     if (first32.size() < kDbfHeaderSize)
         fail(QStringLiteral("файл короче заголовка dBase"));
-    return u16(first32, 8);
+    return u16(fixedHeader(first32), 8);
 }
 
 DbfLayout parseDbfLayout(const QByteArray &head, qint64 fileSize)
@@ -132,9 +145,10 @@ DbfLayout parseDbfLayout(const QByteArray &head, qint64 fileSize)
     const int day = static_cast<unsigned char>(head[3]);
     if (month > 12 || day > 31)
         fail(QStringLiteral("неверная дата в заголовке"));
-    layout.headerRecordCount = u32(head, 4);
-    layout.headerLength = u16(head, 8);
-    layout.recordLength = u16(head, 10);
+    const FixedHeader fixed = fixedHeader(head);
+    layout.headerRecordCount = u32(fixed, 4);
+    layout.headerLength = u16(fixed, 8);
+    layout.recordLength = u16(fixed, 10);
     layout.languageDriver = static_cast<unsigned char>(head[29]);
 
     const int minHeader = kDbfHeaderSize + kDbfDescriptorSize + 1;

@@ -19,14 +19,25 @@ void put16(QByteArray &b, int at, quint16 v)
     qToLittleEndian<quint16>(v, b.data() + at);
 }
 
+// Little-endian reads that yield 0 past the end of the bytes.
+quint32 getLe(const QByteArray &b, qint64 at, int width)
+{
+    if (at < 0 || at + width > b.size())
+        return 0;
+    quint32 v = 0;
+    for (int i = width - 1; i >= 0; --i)
+        v = (v << 8) | quint8(b[at + i]);
+    return v;
+}
+
 quint32 get32(const QByteArray &b, qint64 at)
 {
-    return qFromLittleEndian<quint32>(b.constData() + at);
+    return getLe(b, at, 4);
 }
 
 quint16 get16(const QByteArray &b, qint64 at)
 {
-    return qFromLittleEndian<quint16>(b.constData() + at);
+    return quint16(getLe(b, at, 2));
 }
 
 void putDate(QByteArray &b, int at, QDate date)

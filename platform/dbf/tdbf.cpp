@@ -10,6 +10,7 @@
 #include <QTextCodec>
 #include <QtEndian>
 #include <algorithm>
+#include <array>
 #include <climits>
 
 namespace {
@@ -137,8 +138,10 @@ void TDbf::Impl::open()
     } catch (...) {
         io.reset();
         tags.clear();
-        if (defs.isEmpty())
+        if (defs.isEmpty()) {
             fields.clear();
+            fieldByName.clear();
+        }
         fieldLayout.clear();
         throw;
     }
@@ -153,6 +156,7 @@ void TDbf::Impl::bindFields()
     fieldLayout.clear();
     if (defs.isEmpty()) {
         fields.clear();
+        fieldByName.clear();
         for (int i = 0; i < layout.fields.size(); ++i) {
             const DbfFieldLayout &f = layout.fields[i];
             TFieldDef def{
@@ -204,8 +208,10 @@ void TDbf::Impl::close()
     eof = bof = true;
     bufferRecord = 0;
     tags.clear();
-    if (defs.isEmpty())
+    if (defs.isEmpty()) {
         fields.clear();
+        fieldByName.clear();
+    }
     fieldLayout.clear();
     emit q->rowsReset();
     if (!failure.isEmpty())
@@ -270,51 +276,58 @@ char *TDbf::Impl::editableBytes()
     return buffer.data();
 }
 
-bool TDbf::Impl::recordPasses(const char *record) const
+bool TDbf::Impl::passes(char flag, const char *filterBytes) const
 {
-    if (record[0] == kDbfDeleted)
+    if (flag == kDbfDeleted)
         return false;
     if (filterField < 0)
         return true;
     const DbfFieldLayout &f = layout.fields[filterField];
-    return dbfParseNumber(record + f.offset, f.length).value_or(0) == filter->value;
+    return dbfParseNumber(filterBytes, f.length).value_or(0) == filter->value;
+}
+
+bool TDbf::Impl::recordPasses(const char *record) const
+{
+    return passes(record[0],
+                  filterField < 0 ? nullptr : record + layout.fields[filterField].offset);
 }
 
 bool TDbf::Impl::recordPassesFromFile(int record) const
 {
+    char flag;
     if (filterField < 0) {
-        char flag;
         readBytes(record, 0, 1, &flag);
-        return flag != kDbfDeleted;
+        return passes(flag, nullptr);
     }
+    // A field near the start of the record is read with the flag in one call.
     const DbfFieldLayout &f = layout.fields[filterField];
-    char bytes[kDbfMaxRecordLength];
-    if (f.offset + f.length <= 256) {
-        readBytes(record, 0, f.offset + f.length, bytes);
-    } else {
-        readBytes(record, 0, 1, bytes);
-        readBytes(record, f.offset, f.length, bytes + f.offset);
+    std::array<char, 512> bytes;
+    if (f.offset + f.length <= int(bytes.size())) {
+        readBytes(record, 0, f.offset + f.length, bytes.data());
+        return passes(bytes[0], bytes.data() + f.offset);
     }
-    return recordPasses(bytes);
+    readBytes(record, 0, 1, &flag);
+    readBytes(record, f.offset, f.length, bytes.data());
+    return passes(flag, bytes.data());
 }
 
-DbfKey TDbf::Impl::keyOf(const DbfTag &tag, const char *record) const
+DbfKey TDbf::Impl::keyOfField(const DbfTag &tag, const char *fieldBytes) const
 {
     const DbfFieldLayout &f = layout.fields[tag.field];
     DbfKey key;
     if (f.programType == TFieldType::ftString)
-        key.text = QByteArray(record + f.offset, f.length);
+        key.text = QByteArray(fieldBytes, f.length);
     else
-        key.number = dbfParseNumber(record + f.offset, f.length).value_or(0);
+        key.number = dbfParseNumber(fieldBytes, f.length).value_or(0);
     return key;
 }
 
 DbfKey TDbf::Impl::keyOfRecord(const DbfTag &tag, int record) const
 {
     const DbfFieldLayout &f = layout.fields[tag.field];
-    char bytes[kDbfMaxRecordLength];
-    readBytes(record, f.offset, f.length, bytes + f.offset);
-    return keyOf(tag, bytes);
+    std::array<char, 256> bytes; // a field is at most 255 bytes long
+    readBytes(record, f.offset, f.length, bytes.data());
+    return keyOfField(tag, bytes.data());
 }
 
 bool TDbf::Impl::keyLess(const DbfTag &tag, const DbfKey &a, int ra, const DbfKey &b, int rb) const
@@ -352,42 +365,49 @@ void TDbf::Impl::rebuildVisible()
         for (size_t i = 0; i < keyed.size(); ++i)
             visible[i] = keyed[i].second;
     }
-    rebuildVisibleRows();
+    rebuildVisibleRows(0);
 }
 
-void TDbf::Impl::rebuildVisibleRows()
+void TDbf::Impl::rebuildVisibleRows(size_t from)
 {
-    visibleRow.assign(size_t(physicalCount) + 1, -1);
-    for (size_t i = 0; i < visible.size(); ++i)
+    visibleRow.resize(size_t(physicalCount) + 1, -1);
+    if (from == 0)
+        std::fill(visibleRow.begin(), visibleRow.end(), -1);
+    for (size_t i = from; i < visible.size(); ++i)
         visibleRow[size_t(visible[i])] = int(i);
 }
 
 void TDbf::Impl::removeVisible(int record)
 {
-    if (record < int(visibleRow.size()) && visibleRow[size_t(record)] >= 0) {
-        visible.erase(visible.begin() + visibleRow[size_t(record)]);
-        rebuildVisibleRows();
-    }
+    if (record >= int(visibleRow.size()) || visibleRow[size_t(record)] < 0)
+        return;
+    const size_t at = size_t(visibleRow[size_t(record)]);
+    visible.erase(visible.begin() + std::ptrdiff_t(at));
+    visibleRow[size_t(record)] = -1;
+    rebuildVisibleRows(at);
 }
 
+// Puts a posted record where it belongs among the visible rows. Only the rows after it change
+// position, so appending in file order costs nothing per row.
 void TDbf::Impl::placeRecord(int record, const char *bytes)
 {
     removeVisible(record);
     if (!recordPasses(bytes)) {
-        rebuildVisibleRows();
+        rebuildVisibleRows(visible.size());
         return;
     }
     std::vector<int>::iterator at;
     if (const DbfTag *tag = activeTag()) {
-        const DbfKey key = keyOf(*tag, bytes);
+        const DbfKey key = keyOfField(*tag, bytes + layout.fields[tag->field].offset);
         at = std::partition_point(visible.begin(), visible.end(), [&](int other) {
             return keyLess(*tag, keyOfRecord(*tag, other), other, key, record);
         });
     } else {
         at = std::lower_bound(visible.begin(), visible.end(), record);
     }
+    const size_t position = size_t(at - visible.begin());
     visible.insert(at, record);
-    rebuildVisibleRows();
+    rebuildVisibleRows(position);
 }
 
 void TDbf::Impl::moveTo(int position)
@@ -489,6 +509,7 @@ TDbf::TDbf(QObject *parent) : QObject(parent), d(std::make_unique<Impl>(this)) {
 
 TDbf::~TDbf()
 {
+    blockSignals(true); // no view may call back into a table being destroyed
     try {
         d->close();
     } catch (const AppError &) {
@@ -534,6 +555,7 @@ void TDbf::SetFieldDefs(const QList<TFieldDef> &defs)
         throw AppError(QStringLiteral("Нельзя сменить поля открытой таблицы"));
     d->defs = defs;
     d->fields.clear();
+    d->fieldByName.clear();
     for (int i = 0; i < defs.size(); ++i) {
         const TFieldDef &def = defs[i];
         const int length = def.type == TFieldType::ftString     ? def.size
@@ -589,6 +611,14 @@ void TDbf::SetFilter(const QString &expression)
                 throw AppError(QStringLiteral("Условие отбора «%1»: поле %2 не числовое")
                                    .arg(expression, parsed->field));
         }
+    } else if (parsed && !d->defs.isEmpty()) {
+        // Closed with field objects: the fields of the next open are known already.
+        const auto def = std::find_if(d->defs.begin(), d->defs.end(), [&](const TFieldDef &f) {
+            return f.name.compare(parsed->field, Qt::CaseInsensitive) == 0;
+        });
+        if (def == d->defs.end() || def->type == TFieldType::ftString)
+            throw AppError(QStringLiteral("Условие отбора «%1»: нет числового поля %2")
+                               .arg(expression, parsed->field));
     }
     d->filterText = expression;
     d->filter = parsed;
@@ -793,10 +823,12 @@ TField *TDbf::FieldByName(const QString &name) const
 
 TField *TDbf::FindField(const QString &name) const
 {
-    for (const auto &f : d->fields)
-        if (f->FieldName().compare(name, Qt::CaseInsensitive) == 0)
-            return f.get();
-    return nullptr;
+    if (size_t(d->fieldByName.size()) != d->fields.size()) {
+        d->fieldByName.clear();
+        for (const auto &f : d->fields)
+            d->fieldByName.insert(f->FieldName().toUpper(), f.get());
+    }
+    return d->fieldByName.value(name.toUpper(), nullptr);
 }
 
 int TDbf::RecordAt(int visibleRow) const

@@ -8,6 +8,7 @@
 #include "platform/dbf/tdbf.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <array>
 #include <optional>
 #include <vector>
@@ -59,8 +60,9 @@ struct TDbf::Impl
     mutable int bufferRecord = 0; // record the buffer holds; 0 when not loaded
     QByteArray original;          // the row as it was when its edit began
 
-    std::vector<std::unique_ptr<TField>> fields; // program order
-    std::vector<int> fieldLayout;                // program field -> layout field
+    std::vector<std::unique_ptr<TField>> fields;  // program order
+    std::vector<int> fieldLayout;                 // program field -> layout field
+    mutable QHash<QString, TField *> fieldByName; // upper-case name; filled on first lookup
 
     QList<DbfTag> tags;
     QString indexName;
@@ -91,15 +93,16 @@ struct TDbf::Impl
     char *editableBytes();
     void loadCurrent() const;
 
-    bool recordPasses(const char *record) const; // deletion mark and filter
+    bool passes(char flag, const char *filterBytes) const; // deletion mark and filter
+    bool recordPasses(const char *record) const;
     bool recordPassesFromFile(int record) const;
-    DbfKey keyOf(const DbfTag &tag, const char *record) const;
+    DbfKey keyOfField(const DbfTag &tag, const char *fieldBytes) const;
     DbfKey keyOfRecord(const DbfTag &tag, int record) const;
     bool keyLess(const DbfTag &tag, const DbfKey &a, int ra, const DbfKey &b, int rb) const;
     const DbfTag *activeTag() const;
 
     void rebuildVisible();
-    void rebuildVisibleRows();
+    void rebuildVisibleRows(size_t from);            // positions of visible[from...]
     void placeRecord(int record, const char *bytes); // after a post: into visible, at its place
     void removeVisible(int record);
     void moveTo(int position);

@@ -234,6 +234,45 @@ private slots:
         QVERIFY(!t.ValueAt(rows + 1, 0).isValid());
     }
 
+    // Records longer than dBase IV allows (other writers make them): filters and tags on a
+    // field far into the record.
+    void longRecords()
+    {
+        const int texts = 20;
+        QByteArray b(32, '\0');
+        b[0] = 0x03;
+        const int header = 32 + 32 * (texts + 1) + 1;
+        const int record = 1 + texts * 250 + 10;
+        putU32(b, 4, 2);
+        putU16(b, 8, header);
+        putU16(b, 10, record);
+        for (int i = 0; i <= texts; ++i) {
+            QByteArray d(32, '\0');
+            d.replace(0, 3, QStringLiteral("F%1").arg(i, 2, 10, QLatin1Char('0')).toLatin1());
+            d[11] = i < texts ? 'C' : 'N';
+            d[16] = char(i < texts ? 250 : 10);
+            b += d;
+        }
+        b += '\r';
+        for (int row = 1; row <= 2; ++row)
+            b += ' ' + QByteArray(texts * 250, 'a' + char(row)) +
+                 QByteArray::number(3 - row).rightJustified(10, ' ');
+        b += '\x1A';
+        write(QStringLiteral("long.db"), b);
+        TDbf t;
+        openTable(t, QStringLiteral("long.db"));
+        QCOMPARE(t.Fields(texts)->DataType(), TFieldType::ftFloat); // N 10.0 is wider than 32 bits
+        t.SetFilter(QStringLiteral("F20=1"));
+        QCOMPARE(t.ExactRecordCount(), 1);
+        QCOMPARE(t.RecNo(), 2);
+        t.SetFilter(QString());
+        t.AddIndex(QStringLiteral("tab1"), QStringLiteral("F20"), false);
+        t.SetIndexName(QStringLiteral("tab1"));
+        t.First();
+        QCOMPARE(t.RecNo(), 2);
+        QCOMPARE(t.FieldByName("F19")->AsString(), QString(250, 'c'));
+    }
+
     // A row appended to a file cut short lands after its complete rows, and every reader then
     // sees a sound table.
     void appendToShortFile()

@@ -336,6 +336,10 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(AppError, t.SetFilter(expression));
         QCOMPARE(t.Filter(), QStringLiteral("KIND=1"));
         QCOMPARE(t.ExactRecordCount(), 3);
+        t.Close(); // closed, the field objects still tell a bad filter
+        QVERIFY_THROWS_EXCEPTION(AppError, t.SetFilter(expression));
+        t.Open();
+        QCOMPARE(t.ExactRecordCount(), 3);
     }
 
     void navigation()
