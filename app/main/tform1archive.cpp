@@ -15,6 +15,7 @@
 #include "tables/gridlayout.h"
 
 #include <QFileInfo>
+#include <QSignalBlocker>
 #include <QTabWidget>
 
 namespace {
@@ -155,8 +156,13 @@ ImportOutcome TForm1::flash2nira(bool append)
 {
     if (!Dbf1->Active())
         return {};
-    const ImportOutcome outcome =
-        importDeviceRecords(*Dbf1, append, [this] { ApplyForceCaptions(*DBGridPro2); });
+    ImportOutcome outcome;
+    {
+        // The grids read the table again once after the import rather than after every row.
+        const QSignalBlocker quiet(Dbf1);
+        outcome = importDeviceRecords(*Dbf1, append, [this] { ApplyForceCaptions(*DBGridPro2); });
+    }
+    Dbf1->Refresh();
     if (outcome.truncated())
         DialogService::instance().messageDlg(truncatedImageMessage(outcome),
                                              DialogService::DlgType::Warning,
