@@ -40,6 +40,8 @@ public:
 
     // The program's registry key, open from FormCreate to the end of the run.
     RegistryKey &registry() const { return *m_registry; }
+    // The figures over the whole table that find_mma last computed in this run.
+    const TableStatistics &tableStatistics() const { return m_tableStatistics; }
 
     void FormCreate();
     void FormClose();
@@ -57,9 +59,6 @@ public:
     // Imports DeviceImage into the open archive (append: only the records newer than the
     // archive's pull-off rows) and leaves the window on "Вырыв" with every row shown.
     ImportOutcome flash2nira(bool append);
-
-    // Figures over the whole table from the last find_mma of the run.
-    const TableStatistics &tableStatistics() const { return m_tableStatistics; }
 
     // "Файл"
     void N2Click();
@@ -121,6 +120,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // What a create or an append that failed half-way leaves: no archive open.
+    void abandonArchive();
+    // A new archive is shown: the footers of both grids as for a selection change.
+    void showTableStatistics();
     void createMenus();
     void createToolBar();
     void createTabs();
@@ -130,10 +133,6 @@ private:
     void pageShown(int index);
     // The archive commands: enabled exactly while an archive is open.
     QList<QAction *> archiveCommands() const;
-    // What a create or an append that failed half-way leaves: no archive open.
-    void abandonArchive();
-    // A new archive is shown: the footers of both grids as for a selection change.
-    void showTableStatistics();
 
     std::unique_ptr<RegistryKey> m_registry;
     TableStatistics m_tableStatistics;
