@@ -297,9 +297,13 @@ void TestDeviceArchive::receiveOnTheCommandLine()
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write("не таблица\n");
     text.close();
-    run = runLk7({"info", text.fileName()});
-    QCOMPARE(run.exitCode, 1);
-    QVERIFY(run.err.startsWith(QStringLiteral("База данных повреждена !")));
+    for (const char *command : {"info", "append"}) {
+        run = runLk7({command, text.fileName()});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY(run.err.startsWith(QStringLiteral("База данных повреждена !")));
+        // The instrument is not asked for anything when the archive cannot take its tests.
+        QVERIFY(!run.err.contains(QStringLiteral("Ожидание готовности прибора")));
+    }
 }
 
 void TestDeviceArchive::appendInTheWindow()
