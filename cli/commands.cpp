@@ -5,6 +5,9 @@
 const QList<Subcommand> &subcommands()
 {
     static const QList<Subcommand> all = {
+        {"receive", "[--com1 DEV] [--com2 DEV] [--force] ARCHIVE.db", runReceive},
+        {"append", "[--com1 DEV] [--com2 DEV] ARCHIVE.db", runAppend},
+        {"info", "ARCHIVE.db", runInfo},
         {"receive-image", "[--com1 DEV] [--com2 DEV] OUT.bin", runReceiveImage},
     };
     return all;

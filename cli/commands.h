@@ -22,4 +22,7 @@ QTextStream &err();
 // Prints "использование: lk7 NAME SYNOPSIS" for the named subcommand on stderr; returns 2.
 int usageError(const char *name, const QString &problem);
 
+int runReceive(const QStringList &arguments);
+int runAppend(const QStringList &arguments);
+int runInfo(const QStringList &arguments);
 int runReceiveImage(const QStringList &arguments);

@@ -74,7 +74,6 @@ void TForm1::createMenus()
     N3->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N3->setIcon(mainImage(MainImage::Open));
     N4 = command("N4", QStringLiteral("Дополнить"), &TForm1::N4Click);
-    N4->setVisible(false);
     N5 = command("N5", QStringLiteral("Сохранить"), &TForm1::N5Click);
     N5->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     N5->setIcon(mainImage(MainImage::Save));
@@ -218,6 +217,10 @@ void TForm1::createTabs()
         DBGridPro2TitleStateChange(column);
     };
     DBGridPro2->OnDblClick = [this](TDBGridPro *) { DBGridPro2DblClick(); };
+    DBGridPro1->OnSelectionChange = [this](TDBGridPro *) { DBGridPro1SelectionChange(); };
+    DBGridPro2->OnSelectionChange = [this](TDBGridPro *) { DBGridPro2SelectionChange(); };
+    DBGridPro1->AfterDelete = [this](TDBGridPro *) { DBGridPro1AfterDelete(); };
+    DBGridPro2->AfterDelete = [this](TDBGridPro *) { DBGridPro2AfterDelete(); };
     PageControl1->addTab(TabSheet1, QStringLiteral("Адгезия"));
     PageControl1->addTab(TabSheet2, QStringLiteral("Вырыв"));
     connect(PageControl1, &QTabWidget::currentChanged, this,
@@ -372,44 +375,6 @@ void TForm1::TabSheet2Show()
     AlignGridColumns(*DBGridPro2);
 }
 
-void TForm1::Save_DB()
-{
-    if (!ArchiveOpen)
-        return;
-    if (Dbf1->Active()) {
-        DBGridPro1->CommitEdit();
-        Dbf1->Close();
-        Dbf1->Open();
-    }
-    TablesModified = false;
-}
-
-void TForm1::Close_DB()
-{
-    if (TablesModified && DialogService::instance().messageBox(
-                              QStringLiteral("Сохранить изменения в таблицах ?"), ApplicationTitle,
-                              DialogService::Icon::Question,
-                              DialogService::Buttons::YesNo) == DialogService::Button::Yes)
-        Save_DB();
-    SaveGridLayout(*m_registry, RegistryKey::Table1, *DBGridPro1);
-    SaveGridLayout(*m_registry, RegistryKey::Table2, *DBGridPro2);
-    ArchiveOpen = false;
-    TablesModified = false;
-    if (Dbf1->Active()) {
-        // Closing drops an edit still in progress (the answer "No"); posted rows stay in the file.
-        Dbf1->Close();
-        Dbf1->DeleteIndexFile();
-    }
-    disable_button();
-    tab_vis_dis();
-    setWindowTitle(ApplicationTitle);
-    setLook(Look::Closed);
-}
-
-void TForm1::N2Click() {}
-void TForm1::N3Click() {}
-void TForm1::N4Click() {}
-
 void TForm1::N5Click()
 {
     Save_DB();
@@ -498,6 +463,28 @@ void TForm1::N24Click()
 void TForm1::N26Click()
 {
     Form6->exec();
+}
+
+void TForm1::DBGridPro1SelectionChange()
+{
+    showSelectionStatistics(*DBGridPro1, m_tableStatistics);
+}
+
+void TForm1::DBGridPro2SelectionChange()
+{
+    showSelectionStatistics(*DBGridPro2, m_tableStatistics);
+}
+
+void TForm1::DBGridPro1AfterDelete()
+{
+    m_tableStatistics = find_mma(*Dbf1);
+    StatisticsFooters(*DBGridPro1, m_tableStatistics);
+}
+
+void TForm1::DBGridPro2AfterDelete()
+{
+    m_tableStatistics = find_mma(*Dbf1);
+    StatisticsFooters(*DBGridPro2, m_tableStatistics);
 }
 
 void TForm1::DBGridPro1InitEdit()

@@ -15,6 +15,7 @@ class RegistryKey;
 class TDbf;
 class TDBGridPro;
 class TgpColumn;
+struct ImportOutcome;
 
 // The main window: tool bar, menus, the two result tabs and the pop-up menu of the grids. It owns
 // the archive table Dbf1 and the result grids for the whole run.
@@ -50,8 +51,14 @@ public:
     void tab_vis_dis();
     void TabSheet1Show();
     void TabSheet2Show();
+    // The archive's life cycle. Create_DB and Open_DB take the file's path.
+    void Create_DB(const QString &fileName);
+    void Open_DB(const QString &fileName);
     void Save_DB();
     void Close_DB();
+    // Imports DeviceImage into the open archive (append: only the records newer than the
+    // archive's pull-off rows) and leaves the window on "Вырыв" with every row shown.
+    ImportOutcome flash2nira(bool append);
 
     // "Файл"
     void N2Click();
@@ -82,6 +89,10 @@ public:
     void DBGridPro1TitleStateChange(TgpColumn *column);
     void DBGridPro2TitleStateChange(TgpColumn *column);
     void DBGridPro2DblClick();
+    void DBGridPro1SelectionChange();
+    void DBGridPro2SelectionChange();
+    void DBGridPro1AfterDelete();
+    void DBGridPro2AfterDelete();
 
     TDbf *Dbf1;
     QToolBar *ToolBar1;
@@ -109,6 +120,10 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // What a create or an append that failed half-way leaves: no archive open.
+    void abandonArchive();
+    // A new archive is shown: the footers of both grids as for a selection change.
+    void showTableStatistics();
     void createMenus();
     void createToolBar();
     void createTabs();

@@ -4,12 +4,14 @@
 #include "app/logo/tform5.h"
 #include "app/main/mainimages.h"
 #include "app/main/tform1.h"
+#include "device/receive/tform2.h"
 
 #include <QApplication>
 
 void createForms()
 {
     Form1 = new TForm1;
+    Form2 = new TForm2(Form1);
     Form5 = new TForm5;
     Form6 = new Tform6(Form1);
 }
@@ -18,8 +20,9 @@ void destroyForms()
 {
     delete Form5;
     Form5 = nullptr;
-    delete Form1; // owns Form6
+    delete Form1; // owns Form2 and Form6
     Form1 = nullptr;
+    Form2 = nullptr;
     Form6 = nullptr;
 }
 

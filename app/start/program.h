@@ -1,9 +1,10 @@
 #pragma once
 
-// Program start: the windows are created once, in the order main window, splash, about box, and
-// live until the program ends; the splash is shown for about three seconds and destroyed.
+// Program start: the windows are created once, in the order main window, reception dialog,
+// splash, about box, and live until the program ends; the splash is shown for about three
+// seconds and destroyed.
 
-// Creates Form1, Form5 and Form6 (Form1's FormCreate runs first). Call with a QApplication.
+// Creates Form1, Form2, Form5 and Form6 (Form1's FormCreate runs first). Call with a QApplication.
 void createForms();
 // Frees the windows that createForms made and that still exist.
 void destroyForms();

@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+TForm2 *Form2 = nullptr;
+
 TForm2::TForm2(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), m_protocol(*this)
 {

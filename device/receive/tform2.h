@@ -66,3 +66,5 @@ private:
 
     ReceptionProtocol m_protocol;
 };
+
+extern TForm2 *Form2;

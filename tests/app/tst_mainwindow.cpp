@@ -229,7 +229,7 @@ void TestMainWindow::commandTable()
         QCOMPARE(action->text(), caption);
     QCOMPARE(action->shortcut(), shortcut);
     QCOMPARE(!action->icon().isNull(), image);
-    QCOMPARE(action->isVisible(), item != "N4");
+    QVERIFY(action->isVisible());
 
     QWidget *holder = nullptr;
     for (QObject *object : action->associatedObjects())

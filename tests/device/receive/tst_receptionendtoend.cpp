@@ -1,7 +1,7 @@
 // The reception against lk7-sim on a real pseudo-terminal, through the real serial component:
 // the dialog offscreen with scripted message boxes, and the command-line tool.
 
-#include "simulator.h"
+#include "tests/support/simulator.h"
 
 #include "device/receive/receptionmessages.h"
 #include "device/receive/tform2.h"

@@ -1,4 +1,4 @@
-#include "simulator.h"
+#include "tests/support/simulator.h"
 
 #include <QFile>
 #include <QRandomGenerator>
