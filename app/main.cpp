@@ -5,5 +5,6 @@
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    return runProgram();
+    const QStringList arguments = QApplication::arguments();
+    return runProgram(arguments.size() > 1 ? arguments.at(1) : QString());
 }

@@ -54,6 +54,9 @@ public:
     // The archive's life cycle. Create_DB and Open_DB take the file's path.
     void Create_DB(const QString &fileName);
     void Open_DB(const QString &fileName);
+    // What "Открыть" does once a file is chosen (also for a file named on the command line): the
+    // open archive closed, the file's folder made the default directory, the file opened.
+    void openChosenArchive(const QString &fileName);
     void Save_DB();
     void Close_DB();
     // Imports DeviceImage into the open archive (append: only the records newer than the

@@ -58,10 +58,15 @@ void TForm1::N3Click()
     const std::optional<QString> name = DialogService::instance().openFile(OpenDialog1);
     if (!name || name->isEmpty())
         return;
+    openChosenArchive(*name);
+}
+
+void TForm1::openChosenArchive(const QString &fileName)
+{
     if (ArchiveOpen)
         Close_DB();
-    DefaultDirectory = QFileInfo(*name).absolutePath();
-    Open_DB(*name);
+    DefaultDirectory = QFileInfo(fileName).absolutePath();
+    Open_DB(fileName);
 }
 
 // "Дополнить": a new download of the instrument added to an archive, only the tests that the

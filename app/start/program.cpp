@@ -5,6 +5,7 @@
 #include "app/main/mainimages.h"
 #include "app/main/tform1.h"
 #include "device/receive/tform2.h"
+#include "platform/guard/commandguard.h"
 
 #include <QApplication>
 
@@ -26,7 +27,7 @@ void destroyForms()
     Form6 = nullptr;
 }
 
-int runProgram()
+int runProgram(const QString &archive)
 {
     // The name and desktop file name tie the windows to the desktop entry "ortan.desktop".
     QApplication::setApplicationName(QStringLiteral("ortan"));
@@ -37,6 +38,8 @@ int runProgram()
     delete Form5;
     Form5 = nullptr;
     Form1->show();
+    if (!archive.isEmpty())
+        runGuarded([&] { Form1->openChosenArchive(archive); });
     const int code = QApplication::exec();
     destroyForms();
     return code;

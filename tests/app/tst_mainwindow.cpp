@@ -102,6 +102,7 @@ private slots:
     void exitClosesLikeTheWindow();
     void failedCloseKeepsTheWindow();
     void programStartsWithTheSplash();
+    void programOpensTheArchiveItIsGiven();
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -466,6 +467,29 @@ void TestMainWindow::programStartsWithTheSplash()
     QVERIFY(splashGone);
     QCOMPARE(Form1, nullptr);
     QCOMPARE(Form6, nullptr);
+    QVERIFY(dialogs.shown().isEmpty());
+}
+
+void TestMainWindow::programOpensTheArchiveItIsGiven()
+{
+    ScriptedDialogService dialogs;
+    const QString archive = makeArchive(m_dir->path(), 0, 2);
+    QString caption;
+    bool open = false;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (Form1 && Form1->isVisible() && ArchiveOpen) {
+            caption = Form1->windowTitle();
+            open = Form1->PageControl1->isVisible();
+            watch.stop();
+            Form1->N11->trigger();
+        }
+    });
+    watch.start(20);
+    QCOMPARE(runProgram(archive), 0);
+    QCOMPARE(caption, QFileInfo(archive).completeBaseName() + " - Ortan - LK7");
+    QVERIFY(open);
+    QCOMPARE(DefaultDirectory, QFileInfo(archive).absolutePath());
     QVERIFY(dialogs.shown().isEmpty());
 }
 
