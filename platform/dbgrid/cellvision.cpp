@@ -52,10 +52,13 @@ QString numberText(double number, const QString &format, const QLocale &locale)
 } // namespace
 
 QString CellDisplayText(const QVariant &value, TCellView view, const QString &numericFormat,
-                        const QString &fieldFormat, const QLocale &locale)
+                        const QString &fieldFormat, const QLocale &systemLocale)
 {
     if (!value.isValid() || value.isNull())
         return {};
+    // A display format such as "0.0" has no thousands grouping, whatever the locale's habit.
+    QLocale locale = systemLocale;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     switch (view) {
     case TCellView::Text:
         return value.toString();

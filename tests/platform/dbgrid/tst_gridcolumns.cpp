@@ -221,6 +221,8 @@ void TestGridColumns::cellTexts_data()
     const int text = int(TCellView::Text);
     QTest::newRow("numeric one decimal") << QVariant(12.35) << numeric << ""
                                          << "12,4";
+    QTest::newRow("numeric without grouping") << QVariant(2416.5) << numeric << ""
+                                              << "2416,5";
     QTest::newRow("numeric whole") << QVariant(10.0) << numeric << ""
                                    << "10,0";
     QTest::newRow("numeric half up") << QVariant(0.25) << numeric << ""
