@@ -46,9 +46,9 @@ bool dbfIsBlank(const char *bytes, int length)
     return true;
 }
 
-std::optional<double> dbfParseNumber(const char *bytes, int length)
+namespace {
+std::optional<double> parseNumberText(const QByteArray &t)
 {
-    const QByteArray t = QByteArray(bytes, length).replace('\0', ' ').trimmed();
     if (t.isEmpty() || !numberSyntax(t))
         return std::nullopt;
     bool ok = false;
@@ -56,6 +56,12 @@ std::optional<double> dbfParseNumber(const char *bytes, int length)
     if (!ok || !std::isfinite(v))
         return std::nullopt;
     return v;
+}
+} // namespace
+
+std::optional<double> dbfParseNumber(const char *bytes, int length)
+{
+    return parseNumberText(QByteArray(bytes, length).replace('\0', ' ').trimmed());
 }
 
 QByteArray dbfFormatNumber(const DbfFieldLayout &field, double value)
@@ -115,13 +121,5 @@ QString dbfDecodeText(const char *bytes, int length, QTextCodec *codec)
 
 std::optional<double> dbfParseUserNumber(const QString &text)
 {
-    QByteArray t = text.trimmed().toLatin1();
-    t.replace(',', '.');
-    if (t.isEmpty() || !numberSyntax(t))
-        return std::nullopt;
-    bool ok = false;
-    const double v = t.toDouble(&ok);
-    if (!ok || !std::isfinite(v))
-        return std::nullopt;
-    return v;
+    return parseNumberText(text.trimmed().toLatin1().replace(',', '.'));
 }
