@@ -687,8 +687,9 @@ void TDBGridPro::postPendingEdit()
             throw AppError(QStringLiteral("Изменения строки не записаны: строка не показывается."));
         m_table->Edit();
         // A value the table refuses is reported on its own; the row's other values are written.
-        for (const auto &[field, value] : edit.values)
-            runGuarded([&] { m_table->Fields(field)->SetValue(value); });
+        // A named pair rather than a structured binding: clang 14 cannot capture bindings.
+        for (const auto &fieldValue : edit.values)
+            runGuarded([&] { m_table->Fields(fieldValue.first)->SetValue(fieldValue.second); });
         try {
             m_table->Post();
         } catch (...) {
