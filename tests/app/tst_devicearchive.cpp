@@ -366,6 +366,12 @@ void TestDeviceArchive::appendRefusesAnUnconvertibleMoment()
     QCOMPARE(w.form.DBGridPro2->View()->model()->rowCount(), 1);
     w.form.N7->trigger();
     QCOMPARE(fileBytes(path), archive);
+
+    // The command-line tool refuses the same way.
+    const Lk7Run run = runLk7({"append", path});
+    QCOMPARE(run.exitCode, 1);
+    QVERIFY2((run.out + run.err).contains(QStringLiteral("31.02.2011")), qPrintable(run.err));
+    QCOMPARE(fileBytes(path), archive);
 }
 
 void TestDeviceArchive::appendOnTheCommandLine_data()
