@@ -13,6 +13,7 @@
 #include "platform/shared/sharedstate.h"
 #include "tests/support/testarchive.h"
 #include "tests/support/testimage.h"
+#include "tests/support/testworkspace.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -20,7 +21,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -89,16 +89,14 @@ private slots:
     void footersAfterDeletion();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestWorkspace> m_dir;
 };
 
 void TestArchiveLifecycle::init()
 {
-    resetSharedState();
     QLocale::setDefault(QLocale(QLocale::Russian));
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(m_dir->path()).mkdir("registry"));
-    RegistryKey::useDirectoryForTests(m_dir->filePath("registry"));
+    m_dir = std::make_unique<TestWorkspace>();
+    QVERIFY(m_dir->isValid());
     // No instrument anywhere: a reception that is not cancelled ends after its time-outs.
     qputenv("LK7_COM1", "/nonexistent/lk7-com1");
     qputenv("LK7_COM2", "/nonexistent/lk7-com2");
@@ -107,7 +105,6 @@ void TestArchiveLifecycle::init()
 void TestArchiveLifecycle::cleanup()
 {
     QLocale::setDefault(QLocale::c());
-    RegistryKey::useDirectoryForTests({});
     m_dir.reset();
 }
 

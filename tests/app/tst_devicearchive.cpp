@@ -15,11 +15,11 @@
 #include "tests/support/simulator.h"
 #include "tests/support/testarchive.h"
 #include "tests/support/testimage.h"
+#include "tests/support/testworkspace.h"
 
 #include <QJsonObject>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -179,18 +179,16 @@ private:
     // lk7-sim serving the image from a file; COM1 is mapped to it, COM2 to nothing.
     bool serve(const QByteArray &image);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestWorkspace> m_dir;
     std::unique_ptr<Simulator> m_sim;
     int m_images = 0;
 };
 
 void TestDeviceArchive::init()
 {
-    resetSharedState();
     QLocale::setDefault(QLocale(QLocale::Russian));
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(m_dir->path()).mkdir("registry"));
-    RegistryKey::useDirectoryForTests(m_dir->filePath("registry"));
+    m_dir = std::make_unique<TestWorkspace>();
+    QVERIFY(m_dir->isValid());
 }
 
 void TestDeviceArchive::cleanup()
@@ -199,7 +197,6 @@ void TestDeviceArchive::cleanup()
     qputenv("LK7_COM1", "");
     qputenv("LK7_COM2", "");
     QLocale::setDefault(QLocale::c());
-    RegistryKey::useDirectoryForTests({});
     m_dir.reset();
 }
 

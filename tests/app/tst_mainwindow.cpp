@@ -2,12 +2,13 @@
 #include "app/logo/tform5.h"
 #include "app/main/tform1.h"
 #include "app/start/program.h"
-#include "archive/schema/archiveschema.h"
 #include "platform/dbf/tdbf.h"
 #include "platform/dbgrid/tdbgridpro.h"
 #include "platform/dialogs/scripteddialogservice.h"
 #include "platform/registry/registrykey.h"
 #include "platform/shared/sharedstate.h"
+#include "tests/support/testarchive.h"
+#include "tests/support/testworkspace.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -16,7 +17,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
 #include <QtTest>
@@ -31,27 +31,15 @@ const QStringList ArchiveCommands = {
 // (NB_TYPE 1), adhesion rows first; row i has N = i, P = 10 + i and COMMENT "строка i".
 QString makeArchive(const QString &dir, int adhesionRows, int pullOffRows)
 {
-    TDbf table;
-    table.SetFilePath(dir);
-    table.SetTableName(QStringLiteral("объект.db"));
-    table.SetFieldDefs(archiveFieldDefs());
-    table.CreateTable();
-    table.Open();
+    QList<TestRow> rows;
     for (int i = 1; i <= adhesionRows + pullOffRows; ++i) {
-        table.Append();
-        table.FieldByName("N")->SetAsInteger(i);
-        table.FieldByName("DATE")->SetAsString(QStringLiteral("15.03.2012"));
-        table.FieldByName("TIME")->SetAsString(
-            QStringLiteral("10:00:%1").arg(i, 2, 10, QChar('0')));
-        table.FieldByName("DEV_TYPE")->SetAsInteger(80);
-        table.FieldByName("NB_TYPE")->SetAsInteger(i <= adhesionRows ? 0 : 1);
-        table.FieldByName("P")->SetAsFloat(10 + i);
-        table.FieldByName("R")->SetAsFloat(2.5);
-        table.FieldByName("COMMENT")->SetAsString(QStringLiteral("строка %1").arg(i));
-        table.Post();
+        TestRow row{i <= adhesionRows ? 0 : 1, 10.0 + i, 2.5, i};
+        row.date = QStringLiteral("15.03.2012");
+        row.time = QStringLiteral("10:00:%1").arg(i, 2, 10, QChar('0'));
+        row.comment = QStringLiteral("строка %1").arg(i);
+        rows.append(row);
     }
-    table.Close();
-    return table.FilePathFull() + table.TableName();
+    return makeTestArchive(dir, QStringLiteral("объект.db"), rows);
 }
 
 // What opening leaves behind, as far as the window's own part goes: the table open, the open
@@ -105,20 +93,17 @@ private slots:
     void programOpensTheArchiveItIsGiven();
 
 private:
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestWorkspace> m_dir;
 };
 
 void TestMainWindow::init()
 {
-    resetSharedState();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(m_dir->path()).mkdir("registry"));
-    RegistryKey::useDirectoryForTests(m_dir->filePath("registry"));
+    m_dir = std::make_unique<TestWorkspace>();
+    QVERIFY(m_dir->isValid());
 }
 
 void TestMainWindow::cleanup()
 {
-    RegistryKey::useDirectoryForTests({});
     m_dir.reset();
 }
 

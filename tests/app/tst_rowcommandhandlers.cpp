@@ -6,9 +6,9 @@
 #include "platform/shared/sharedstate.h"
 #include "tables/statistics.h"
 #include "tests/support/testarchive.h"
+#include "tests/support/testworkspace.h"
 
 #include <QTabWidget>
-#include <QTemporaryDir>
 #include <QtTest>
 
 // The main window's row command handlers on the grid of the shown tab.
@@ -25,7 +25,7 @@ private slots:
 private:
     void openInWindow(TForm1 &form);
 
-    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<TestWorkspace> m_dir;
 };
 
 namespace {
@@ -52,15 +52,12 @@ QList<int> shownN(const TForm1 &form, const TDBGridPro &grid)
 
 void TestRowCommandHandlers::init()
 {
-    resetSharedState();
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(QDir(m_dir->path()).mkdir("registry"));
-    RegistryKey::useDirectoryForTests(m_dir->filePath("registry"));
+    m_dir = std::make_unique<TestWorkspace>();
+    QVERIFY(m_dir->isValid());
 }
 
 void TestRowCommandHandlers::cleanup()
 {
-    RegistryKey::useDirectoryForTests({});
     m_dir.reset();
 }
 

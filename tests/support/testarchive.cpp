@@ -32,6 +32,8 @@ QString makeTestArchive(const QString &dir, const QString &fileName, const QList
         table.FieldByName(QStringLiteral("TIME"))->SetAsString(row.time);
         table.FieldByName(QStringLiteral("P"))->SetValue(row.p);
         table.FieldByName(QStringLiteral("R"))->SetValue(row.r);
+        if (!row.comment.isEmpty())
+            table.FieldByName(QStringLiteral("COMMENT"))->SetAsString(row.comment);
         table.Post();
     }
     table.Close();

@@ -16,6 +16,7 @@ struct TestRow
     QString date = QStringLiteral("01.02.2024");
     QString time = QStringLiteral("10:00:00");
     int devType = 80;
+    QString comment = QString();
 };
 
 // Creates an archive file with the program's schema in dir and appends the rows; returns its path.
