@@ -11,6 +11,15 @@ table = dbfread.DBF(sys.argv[1], encoding='cp1251', char_decode_errors='strict')
 json.dump([dict(row) for row in table], sys.stdout, ensure_ascii=True)
 )";
 
+const char *const CountScript = R"(
+import dbfread, sys
+for f in sys.argv[1:]:
+    try:
+        print(len(list(dbfread.DBF(f))))
+    except Exception:
+        print(-1)
+)";
+
 } // namespace
 
 QJsonArray dbfreadRows(const QString &path, QString *error)
@@ -25,4 +34,19 @@ QJsonArray dbfreadRows(const QString &path, QString *error)
         return {};
     }
     return QJsonDocument::fromJson(python.readAllStandardOutput()).array();
+}
+
+QList<int> dbfreadRowCounts(const QStringList &paths)
+{
+    QProcess python;
+    python.start(QStringLiteral("/usr/bin/python3"),
+                 QStringList{"-c", QString::fromLatin1(CountScript)} + paths);
+    if (!python.waitForFinished(120000) || python.exitStatus() != QProcess::NormalExit ||
+        python.exitCode() != 0)
+        return {};
+    QList<int> counts;
+    for (const QByteArray &line : python.readAllStandardOutput().split('\n'))
+        if (!line.trimmed().isEmpty())
+            counts.append(line.trimmed().toInt());
+    return counts;
 }

@@ -3,9 +3,9 @@
 
 #include "platform/dbf/tdbf.h"
 #include "platform/shared/apperror.h"
+#include "tests/support/dbfreadrows.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -103,19 +103,6 @@ private:
         t.SetFilePath(m_dir.path());
         t.SetTableName(name);
         t.Open();
-    }
-
-    static QStringList readByDbfread(const QStringList &paths)
-    {
-        QProcess p;
-        p.start(
-            QStringLiteral("/usr/bin/python3"),
-            QStringList{
-                "-c",
-                "import sys, dbfread\nfor f in sys.argv[1:]: print(len(list(dbfread.DBF(f))))"} +
-                paths);
-        p.waitForFinished(120000);
-        return QString::fromLatin1(p.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts);
     }
 
 private slots:
@@ -290,7 +277,7 @@ private slots:
         QCOMPARE(qFromLittleEndian<quint32>(b.constData() + 4), 3u);
         QCOMPARE(b.size(), kHeader + 3 * kRecord + 1);
         QCOMPARE(b.back(), '\x1A');
-        QCOMPARE(readByDbfread({m_dir.filePath("short.db")}), QStringList{"3"});
+        QCOMPARE(dbfreadRowCounts({m_dir.filePath("short.db")}), QList<int>{3});
     }
 
     // Writes cut short by the system are completed; a full disk fails the post with a clear
@@ -345,10 +332,7 @@ private slots:
             again.Last();
             QCOMPARE(again.FieldByName("NAME")->AsString(), QStringLiteral("row %1").arg(count));
         }
-        QStringList expected;
-        for (int n : posted)
-            expected << QString::number(n);
-        QCOMPARE(readByDbfread(files), expected);
+        QCOMPARE(dbfreadRowCounts(files), posted);
     }
 
     void failedEditKeepsTheRow()
