@@ -5,7 +5,6 @@
 #include "archive/lifecycle/archivefile.h"
 #include "cli/commands.h"
 #include "cli/devicereception.h"
-#include "device/import/recordimport.h"
 #include "platform/dbf/tdbf.h"
 #include "platform/shared/apperror.h"
 
@@ -34,11 +33,7 @@ int runAppend(const QStringList &arguments)
     if (!receiveDeviceImage())
         return 1;
     try {
-        const ImportOutcome outcome = importDeviceRecords(table, true);
-        table.SetFilter(QString());
-        table.Close();
-        if (outcome.truncated())
-            err() << truncatedImageMessage(outcome) << Qt::endl;
+        const ImportOutcome outcome = importAndClose(table, true);
         if (outcome.written == 0)
             out() << NothingNewerText << Qt::endl;
         else

@@ -2,6 +2,7 @@
 
 #include "cli/commands.h"
 #include "device/receive/headlessreception.h"
+#include "platform/dbf/tdbf.h"
 
 namespace {
 
@@ -96,4 +97,14 @@ bool receiveDeviceImage()
                                              : outcome.message.text)
           << Qt::endl;
     return false;
+}
+
+ImportOutcome importAndClose(TDbf &table, bool append)
+{
+    const ImportOutcome outcome = importDeviceRecords(table, append);
+    table.SetFilter(QString());
+    table.Close();
+    if (outcome.truncated())
+        err() << truncatedImageMessage(outcome) << Qt::endl;
+    return outcome;
 }

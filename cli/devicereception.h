@@ -1,10 +1,14 @@
 #pragma once
 
+#include "device/import/recordimport.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
 
 // What the subcommands that talk to the instrument share: their arguments and the reception.
+
+class TDbf;
 
 struct DeviceCommandArguments
 {
@@ -29,3 +33,8 @@ void useDevicePorts(const DeviceCommandArguments &arguments);
 // type, version and record count on stdout. On a refusal or a cancel prints why and returns
 // false; on success DeviceImage holds the memory image.
 bool receiveDeviceImage();
+
+// The import that follows a reception: the records of DeviceImage into the open archive (only the
+// newer ones when appending), the archive closed, and a download that was cut short reported on
+// stderr. Errors of the table pass to the caller as AppError.
+ImportOutcome importAndClose(TDbf &table, bool append);

@@ -4,7 +4,6 @@
 #include "archive/lifecycle/archivefile.h"
 #include "cli/commands.h"
 #include "cli/devicereception.h"
-#include "device/import/recordimport.h"
 #include "platform/dbf/tdbf.h"
 #include "platform/shared/apperror.h"
 
@@ -53,11 +52,7 @@ int runReceive(const QStringList &arguments)
     try {
         TDbf table;
         createArchiveFile(table, args->file);
-        const ImportOutcome outcome = importDeviceRecords(table, false);
-        table.SetFilter(QString());
-        table.Close();
-        if (outcome.truncated())
-            err() << truncatedImageMessage(outcome) << Qt::endl;
+        const ImportOutcome outcome = importAndClose(table, false);
         out() << "Создан архив " << args->file << ", строк: " << outcome.written << Qt::endl;
     } catch (const AppError &error) {
         err() << error.text() << Qt::endl;
