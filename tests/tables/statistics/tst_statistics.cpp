@@ -7,6 +7,25 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+namespace {
+
+// An archive open in the adhesion grid, whose selected rows keep P and R, as in the program.
+struct GridOverArchive
+{
+    explicit GridOverArchive(const QString &path, const QString &filter = QString())
+    {
+        table.SetFilter(filter);
+        openTestArchive(table, path);
+        SetupAdhesionGrid(grid);
+        grid.SetBookmarkFields("P;R");
+        grid.SetDataSet(&table);
+    }
+    TDbf table;
+    TDBGridPro grid;
+};
+
+} // namespace
+
 // Minimum, mean and maximum over the whole table and over a grid's selection, and the footer
 // texts that show them.
 class TestStatistics : public QObject
@@ -79,16 +98,13 @@ void TestStatistics::wholeTable()
 
     const QString path =
         makeTestArchive(m_dir.path(), QStringLiteral("%1.db").arg(QTest::currentDataTag()), rows);
-    TDbf table;
-    table.SetFilter(filter);
-    openTestArchive(table, path);
+    GridOverArchive archive(path, filter);
+    TDbf &table = archive.table;
+    TDBGridPro &grid = archive.grid;
     const TableStatistics figures = find_mma(table);
     QCOMPARE(statisticText(figures.pMin, figures.pMean, figures.pMax), pText);
     QCOMPARE(statisticText(figures.rMin, figures.rMean, figures.rMax), rText);
 
-    TDBGridPro grid;
-    SetupAdhesionGrid(grid);
-    grid.SetDataSet(&table);
     StatisticsFooters(grid, figures);
     QCOMPARE(grid.Columns().FindByFieldName("P")->FooterText(), pText);
     QCOMPARE(grid.Columns().FindByFieldName("R")->FooterText(), rText);
@@ -99,12 +115,9 @@ void TestStatistics::selectionFooters()
 {
     const QString path = makeTestArchive(m_dir.path(), "selection.db",
                                          {{0, 10.0, 1.0}, {0, 98.0, 9.0}, {0, 12.35, 2.0}});
-    TDbf table;
-    openTestArchive(table, path);
-    TDBGridPro grid;
-    SetupAdhesionGrid(grid);
-    grid.SetBookmarkFields("P;R");
-    grid.SetDataSet(&table);
+    GridOverArchive archive(path);
+    TDbf &table = archive.table;
+    TDBGridPro &grid = archive.grid;
     const TableStatistics whole = find_mma(table);
 
     // A single row is no selection: the footers keep the whole table's figures.
@@ -132,12 +145,8 @@ void TestStatistics::emptyKeptValueCountsAsZero()
 {
     const QString path =
         makeTestArchive(m_dir.path(), "emptykept.db", {{0, {}, 4.0}, {0, 8.0, {}}});
-    TDbf table;
-    openTestArchive(table, path);
-    TDBGridPro grid;
-    SetupAdhesionGrid(grid);
-    grid.SetBookmarkFields("P;R");
-    grid.SetDataSet(&table);
+    GridOverArchive archive(path);
+    TDBGridPro &grid = archive.grid;
     grid.SelectRecord(1);
     grid.SelectRecord(2);
     const TableStatistics figures = selectionStatistics(grid);
