@@ -24,6 +24,11 @@ void ScriptedDialogService::clear()
     m_shown.clear();
 }
 
+QVariant ScriptedDialogService::nextAnswer()
+{
+    return m_answers.isEmpty() ? QVariant() : m_answers.takeFirst();
+}
+
 void ScriptedDialogService::record(const Shown &shown)
 {
     m_shown.append(shown);
@@ -68,9 +73,7 @@ std::optional<QString> ScriptedDialogService::nextFile(Kind kind, const FileRequ
     Shown s{kind, request.title, request.filter, Icon::None, DlgType::Information,
             Buttons::OkCancel, request};
     record(s);
-    if (m_answers.isEmpty())
-        return std::nullopt;
-    const QVariant v = m_answers.takeFirst();
+    const QVariant v = nextAnswer();
     if (!v.isValid())
         return std::nullopt;
     return v.toString();
@@ -91,9 +94,7 @@ std::optional<QColor> ScriptedDialogService::chooseColor(const QColor &initial)
     Shown s{Kind::Color, initial.name(), {}, Icon::None, DlgType::Information, Buttons::OkCancel,
             {}};
     record(s);
-    if (m_answers.isEmpty())
-        return std::nullopt;
-    const QVariant v = m_answers.takeFirst();
+    const QVariant v = nextAnswer();
     if (!v.isValid())
         return std::nullopt;
     return v.value<QColor>();

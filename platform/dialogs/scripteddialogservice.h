@@ -54,6 +54,8 @@ private:
     Button nextButton(Buttons buttons);
     std::optional<QString> nextFile(Kind kind, const FileRequest &request);
     void record(const Shown &shown);
+    // The next queued answer; an invalid QVariant when none is queued.
+    QVariant nextAnswer();
 
     QList<QVariant> m_answers;
     QList<Shown> m_shown;
